@@ -1,0 +1,7 @@
+#include "vecmat/core/IMatrixFeature.h"
+
+namespace pct {
+
+void IMatrixFeature::Release() const { delete this; }
+
+}  // namespace pct
