@@ -1,0 +1,9 @@
+#include "vecmat/features/IFeatureFilter.h"
+
+namespace pct {
+
+IFeatureFilter::~IFeatureFilter() = default;
+
+void IFeatureFilter::Release() const { delete this; }
+
+}  // namespace pct
