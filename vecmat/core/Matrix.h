@@ -77,10 +77,43 @@ public:
     Matrix operator-() const;
 
     // Elimination, rank, inverse and powers (MatrixElimination.cpp)
+    // Row echelon form in place: each pivot step prefers a leading 1, normalises the pivot
+    // row and clears the rows below it (each rescaled by its own leading element).
+    void ToRowEchelonMatrix();
+    // The same, treating values up to `tolerance` as zero and storing them as 0.0.
+    void ToRowEchelonMatrixFuzzy(double tolerance);
+    // Reduced row echelon form in place.
+    void TransformationRowSimplest();
+    void TransformationRowSimplestFuzzy(double tolerance);
+    // The rank as the largest order of a minor (any rows, any columns) whose determinant
+    // exceeds 2^-52 in absolute value. Meant for small matrices.
+    int Rank() const;
+    // The rank from the row echelon form of a copy; never fails.
+    int RankEx() const;
+    // The inverse as adjugate times 1 / determinant.
+    Matrix InverseMatrix() const;
+    // The inverse by Gauss-Jordan elimination of [M | I].
+    Matrix InverseMatrixEx() const;
+    // Whether every element below the diagonal lies within `tolerance` of 0.
+    bool IsUpperT(double tolerance) const;
+    // The matrix multiplied by itself: exponent - 1 products; the exponent must be >= 1.
+    Matrix Power(size_t exponent) const;
+
+private:
+    // One pivot step of the exact and of the fuzzy elimination, starting at row and
+    // column `start`.
+    void SimpleColmunTrans(size_t start);
+    void SimpleColmunTransFuzzy(size_t start, double tolerance);
+
+public:
 
     // End of elimination, rank, inverse and powers
 
     // Determinants and adjugate (MatrixDeterminant.cpp)
+    // A determinant holding a copy of this square matrix.
+    Determinant ToDeterminant() const;
+    // The adjugate of this square matrix (ToDeterminant().AdjugateMatrix()).
+    Matrix AdjugateMatrix() const;
 
     // End of determinants and adjugate
 
