@@ -19,3 +19,6 @@
 #include "vecmat/classify/LinearClassifierTrainer.h"
 #include "vecmat/classify/LinearClassifier.h"
 #include "vecmat/classify/LinearClassifierTraining.h"
+#include "vecmat/neighbors/KdTreeData.h"
+#include "vecmat/neighbors/KdTree.h"
+#include "vecmat/neighbors/KdTree2.h"
