@@ -1,0 +1,57 @@
+#pragma once
+
+// The data-import dialog without widgets: the chosen file, its row count, the test
+// percentage and the data model the file button fills.
+
+#include <string>
+
+#include "app/core/DialogExchange.h"
+#include "vecmat/regression/DataModel.h"
+
+class CFileDataDlg {
+public:
+    enum { IDD = 320 };  // caption "数据导入"
+    // Control ids; the edits are listed in exchange order.
+    enum {
+        IDC_PATH = 1011,          // read-only edit, label "数据文件"
+        IDC_COUNT = 1013,         // read-only edit, label "数据个数"
+        IDC_TEST_PERCENT = 1014,  // edit, label "测试数据占比", followed by "%"
+        IDC_CHOOSE_FILE = 1012,   // button "选择文件": runs OnChooseFile
+    };
+
+    static const char* const kOpenFailedMessage;  // "文件打开失败！"
+    static const char* const kNotTwoColumnsMessage;  // "文件数据格式不对，可能不是2列数据！"
+
+    std::string m_strPath;      // full path of the chosen file (UTF-8)
+    std::string m_strFileName;  // its name without the directory; not exchanged
+    int m_nCount = 0;           // data rows of the file read
+    float m_fTestPercent = 20.0f;  // 0 ... 100
+    pct::DataModel m_dataModel;    // what the last read left
+
+    trendfit::DialogControls ToControls() const;
+    trendfit::ExchangeResult FromControls(const trendfit::DialogControls& controls);
+
+    // What the file button's read came to.
+    enum class FileChoice {
+        Read,           // two columns: m_nCount holds the rows; show ToControls()
+        OpenFailed,     // ReadCSV answered false
+        NotTwoColumns,  // read, but not two columns; the model keeps what it read
+        ReadError,      // the reader failed with a message (a cell that is not a number)
+    };
+    struct FileChoiceResult {
+        FileChoice choice = FileChoice::Read;
+        // The message box to show, empty for none.
+        std::string message;
+    };
+
+    // Runs after the user picked a file in the file dialog (a cancelled file dialog does not
+    // call it). fullPath is the path to show (UTF-8); localPath is the same path in the
+    // file system's encoding, handed to the reader. Sets m_strPath and m_strFileName, reads
+    // the file into m_dataModel and, for a two-column file, sets m_nCount. The controls are
+    // to be refreshed from ToControls() only for FileChoice::Read.
+    FileChoiceResult OnChooseFile(const std::string& fullPath, const std::string& localPath);
+    FileChoiceResult OnChooseFile(const std::string& fullPath) { return OnChooseFile(fullPath, fullPath); }
+
+    // The last part of a path, after its last '/' or '\\'.
+    static std::string FileNameOf(const std::string& path);
+};

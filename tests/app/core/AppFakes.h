@@ -1,0 +1,141 @@
+#pragma once
+
+// Fakes of the platform, the panes and the painter for the program's logic tests.
+
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/core/AppInterfaces.h"
+#include "app/core/ChartPainter.h"
+#include "app/core/PlatformServices.h"
+#include "app/core/FileDataDlg.h"
+#include "app/core/SimulationDataDlg.h"
+#include "app/core/StartComputeDlg.h"
+#include "app/core/TextFormat.h"
+
+namespace app_fakes {
+
+// Answers each dialog with a scripted action (none: cancelled) and records what the
+// document asks of the window system.
+class FakePlatform : public IPlatformServices {
+public:
+    std::function<bool(CSimulationDataDlg&)> simulation;
+    std::function<bool(CFileDataDlg&)> file;
+    std::function<bool(CStartComputeDlg&)> compute;
+    std::vector<std::string> messageBoxes;
+    std::vector<std::string> titles;
+    int updates = 0;
+    std::vector<std::uint64_t> ticks;  // handed out in turn; 0 once used up
+    std::size_t ticksRead = 0;
+
+    bool DoModal(CSimulationDataDlg& dlg) override { return simulation && simulation(dlg); }
+    bool DoModal(CFileDataDlg& dlg) override { return file && file(dlg); }
+    bool DoModal(CStartComputeDlg& dlg) override { return compute && compute(dlg); }
+    void MessageBox(const std::string& text) override { messageBoxes.push_back(text); }
+    void SetWindowTitle(const std::string& title) override { titles.push_back(title); }
+    void UpdateAllViews() override { ++updates; }
+    std::uint64_t GetTickCount64() override {
+        return ticksRead < ticks.size() ? ticks[ticksRead++] : (++ticksRead, 0);
+    }
+};
+
+// The three panes in one object, recording every report as a line of text.
+class FakePanes : public IOutputMessage, public IDataTreeView, public IPropetyChange {
+public:
+    std::vector<std::string> output;      // tab 0 lines
+    std::vector<std::string> tree;        // "root:<text>" or "item:<name>#<index>"
+    std::vector<std::string> properties;  // "<name>=<value>" or "count:<train>,<test>"
+    std::vector<CurveResult> shownCurves;
+
+    void AddMessage(int nTab, const std::string& strText) override {
+        output.push_back(nTab == 0 ? strText : "tab" + std::to_string(nTab) + ":" + strText);
+    }
+    void ClearMessages(int) override {}
+    void ResetDataTree(const std::string& strRoot) override { tree.push_back("root:" + strRoot); }
+    void AddCurveItem(const std::string& strName, int nCurve) override {
+        tree.push_back("item:" + strName + "#" + std::to_string(nCurve));
+    }
+    void SetPropertyValue(const std::string& strName, const std::string& strValue) override {
+        properties.push_back(strName + "=" + strValue);
+    }
+    void SetDataCount(int nTrain, int nTest) override {
+        properties.push_back("count:" + std::to_string(nTrain) + "," + std::to_string(nTest));
+    }
+    void ShowCurve(const CurveResult& curve) override { shownCurves.push_back(curve); }
+
+    void Register() {
+        g_pOutputMessage = this;
+        g_pDataTreeView = this;
+        g_pPropetyChange = this;
+    }
+    static void Unregister() {
+        g_pOutputMessage = nullptr;
+        g_pDataTreeView = nullptr;
+        g_pPropetyChange = nullptr;
+    }
+};
+
+// Records every drawing call as one line. Text is 8 pixels a character wide, 16 high.
+class RecordingPainter : public IChartPainter {
+public:
+    std::vector<std::string> calls;
+
+    static std::string Rect(const ChartRect& r) {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
+               std::to_string(r.bottom);
+    }
+    static std::string Color(ChartColor c) {
+        return std::to_string(c.red) + "/" + std::to_string(c.green) + "/" + std::to_string(c.blue);
+    }
+    static int Characters(const std::string& text) {
+        int n = 0;
+        for (unsigned char c : text) n += (c & 0xC0) != 0x80;
+        return n;
+    }
+
+    void SelectFont(int tenths, const std::string& face) override {
+        calls.push_back("font " + std::to_string(tenths) + " " + face);
+    }
+    void SelectPen(int width, ChartColor color) override {
+        calls.push_back("pen " + std::to_string(width) + " " + Color(color));
+    }
+    void Rectangle(const ChartRect& r) override { calls.push_back("rect " + Rect(r)); }
+    void Ellipse(const ChartRect& r) override { calls.push_back("ellipse " + Rect(r)); }
+    void MoveTo(int x, int y) override { calls.push_back("move " + std::to_string(x) + "," + std::to_string(y)); }
+    void LineTo(int x, int y) override { calls.push_back("line " + std::to_string(x) + "," + std::to_string(y)); }
+    void TextOut(int x, int y, const std::string& text) override {
+        calls.push_back("text " + std::to_string(x) + "," + std::to_string(y) + " " + text);
+    }
+    void DrawTextCentered(const ChartRect& r, const std::string& text) override {
+        calls.push_back("centre " + Rect(r) + " " + text);
+    }
+    ChartSize GetTextExtent(const std::string& text) override { return ChartSize{8 * Characters(text), 16}; }
+    void FillRect(const ChartRect& r, ChartColor color) override {
+        calls.push_back("fill " + Rect(r) + " " + Color(color));
+    }
+
+    // The calls that start with `prefix`.
+    std::vector<std::string> Starting(const std::string& prefix) const {
+        std::vector<std::string> out;
+        for (const std::string& call : calls) {
+            if (call.compare(0, prefix.size(), prefix) == 0) out.push_back(call);
+        }
+        return out;
+    }
+};
+
+// Writes a scratch file under the test temporary directory and returns its path.
+inline std::string WriteFile(const std::string& name, const std::string& content) {
+    const std::string path = ::testing::TempDir() + name;
+    std::ofstream out(path, std::ios::binary);
+    out << content;
+    return path;
+}
+
+}  // namespace app_fakes

@@ -1,0 +1,300 @@
+#include <climits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/core/DialogExchange.h"
+#include "app/core/FileDataDlg.h"
+#include "app/core/SimulationDataDlg.h"
+#include "app/core/StartComputeDlg.h"
+#include "tests/app/core/AppFakes.h"
+
+using trendfit::DialogControls;
+using trendfit::ExchangeResult;
+
+TEST(DialogParsing, IntegersAllowBlanksAroundOnly) {
+    int v = 7;
+    EXPECT_TRUE(trendfit::ParseInt(" \t12 ", v));
+    EXPECT_EQ(v, 12);
+    EXPECT_TRUE(trendfit::ParseInt("+5", v));
+    EXPECT_EQ(v, 5);
+    EXPECT_TRUE(trendfit::ParseInt("-2147483648", v));
+    EXPECT_EQ(v, INT_MIN);
+    v = 7;
+    for (const char* bad : {"", "  ", "12abc", "1.5", "1e3", "2147483648", "-", "+", "+-3", "1 2", "0x10"}) {
+        EXPECT_FALSE(trendfit::ParseInt(bad, v)) << bad;
+        EXPECT_EQ(v, 7) << bad;
+    }
+}
+
+TEST(DialogParsing, RealsAreFiniteAndUseAPoint) {
+    double d = 9.0;
+    EXPECT_TRUE(trendfit::ParseDouble(" .5", d));
+    EXPECT_EQ(d, 0.5);
+    EXPECT_TRUE(trendfit::ParseDouble("-3", d));
+    EXPECT_EQ(d, -3.0);
+    EXPECT_TRUE(trendfit::ParseDouble("1e-3\t", d));
+    EXPECT_EQ(d, 0.001);
+    EXPECT_TRUE(trendfit::ParseDouble("+2.25", d));
+    EXPECT_EQ(d, 2.25);
+    d = 9.0;
+    for (const char* bad : {"", "1,5", "abc", "2.5kg", "inf", "nan", "-infinity", "1e400", "0x1p3"}) {
+        EXPECT_FALSE(trendfit::ParseDouble(bad, d)) << bad;
+        EXPECT_EQ(d, 9.0) << bad;
+    }
+    float f = 1.0f;
+    EXPECT_TRUE(trendfit::ParseFloat("12.5", f));
+    EXPECT_EQ(f, 12.5f);
+    EXPECT_FALSE(trendfit::ParseFloat("1e39", f));  // beyond the float range
+    EXPECT_EQ(f, 12.5f);
+}
+
+TEST(DialogParsing, MemberTexts) {
+    EXPECT_EQ(trendfit::DoubleText(20.0), "20");
+    EXPECT_EQ(trendfit::DoubleText(0.1), "0.1");
+    EXPECT_EQ(trendfit::DoubleText(-3.0), "-3");
+    EXPECT_EQ(trendfit::DoubleText(1.0 / 3.0), "0.333333333333333");
+    EXPECT_EQ(trendfit::FloatText(20.0f), "20");
+    EXPECT_EQ(trendfit::FloatText(0.1f), "0.1");
+    EXPECT_EQ(trendfit::IntText(-12), "-12");
+}
+
+TEST(DialogParsing, RangeMessages) {
+    EXPECT_EQ(trendfit::IntRangeMessage(1, 100000), "请输入一个介于 1 和 100000 之间的整数。");
+    EXPECT_EQ(trendfit::RealRangeMessage(0.0, 100.0, 15), "请输入一个介于 0 和 100 之间的数字。");
+    EXPECT_EQ(trendfit::RealRangeMessage(0.0, 1.7976931348623157e308, 15),
+              "请输入一个介于 0 和 1.79769313486232e+308 之间的数字。");
+}
+
+class SimulationDialog : public ::testing::Test {
+protected:
+    CSimulationDataDlg dlg;
+    DialogControls controls = dlg.ToControls();
+};
+
+TEST_F(SimulationDialog, DefaultsAsTheControlsShowThem) {
+    EXPECT_EQ(controls.texts, (std::map<int, std::string>{
+                                  {1008, "20"}, {1005, "1000"}, {1004, "3"}, {1003, "-3"}, {1009, "0.1"}}));
+    EXPECT_EQ(controls.values, (std::map<int, int>{{1000, 0}, {1006, 0}}));
+}
+
+TEST_F(SimulationDialog, AcceptedValuesReachTheMembers) {
+    controls.texts[1008] = "100";
+    controls.texts[1005] = "100000";
+    controls.texts[1004] = "-1";
+    controls.texts[1003] = "5.5";
+    controls.values[1000] = 2;
+    controls.values[1006] = 1;
+    controls.texts[1009] = "0";
+    const ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(result.message, "");
+    EXPECT_EQ(dlg.m_dTestPercent, 100.0);
+    EXPECT_EQ(dlg.m_nCount, 100000);
+    EXPECT_EQ(dlg.m_dXMax, -1.0);
+    EXPECT_EQ(dlg.m_dXMin, 5.5);
+    EXPECT_EQ(dlg.m_nFunction, 2);
+    EXPECT_EQ(dlg.m_nNoiseType, 1);
+    EXPECT_EQ(dlg.m_dNoise, 0.0);
+}
+
+TEST_F(SimulationDialog, CountOutsideItsRangeIsRefused) {
+    for (const char* count : {"0", "100001", "-5"}) {
+        CSimulationDataDlg fresh;
+        DialogControls c = fresh.ToControls();
+        c.texts[1008] = "35";  // before the count: copied
+        c.texts[1005] = count;
+        c.texts[1004] = "9";  // after it: not copied
+        const ExchangeResult result = fresh.FromControls(c);
+        EXPECT_FALSE(result.ok) << count;
+        EXPECT_EQ(result.failedControl, 1005) << count;
+        EXPECT_EQ(result.message, "请输入一个介于 1 和 100000 之间的整数。") << count;
+        EXPECT_EQ(fresh.m_dTestPercent, 35.0);
+        EXPECT_EQ(fresh.m_nCount, 1000);
+        EXPECT_EQ(fresh.m_dXMax, 3.0);
+    }
+}
+
+TEST_F(SimulationDialog, FirstFailingFieldDecides) {
+    controls.texts[1008] = "100.5";
+    controls.texts[1005] = "0";
+    ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1008);
+    EXPECT_EQ(result.message, "请输入一个介于 0 和 100 之间的数字。");
+    EXPECT_EQ(dlg.m_dTestPercent, 20.0);
+
+    controls.texts[1008] = "abc";
+    result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1008);
+    EXPECT_EQ(result.message, "请输入一个数字。");
+
+    controls.texts[1008] = "10";
+    controls.texts[1005] = "12.5";
+    result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1005);
+    EXPECT_EQ(result.message, "请输入一个整数。");
+    EXPECT_EQ(dlg.m_dTestPercent, 10.0);
+}
+
+TEST_F(SimulationDialog, RangeEndsAreNotCheckedButNoiseIs) {
+    controls.texts[1004] = "-100";
+    controls.texts[1003] = "100";
+    controls.texts[1009] = "-0.1";
+    const ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1009);
+    EXPECT_EQ(result.message, "请输入一个介于 0 和 1.79769313486232e+308 之间的数字。");
+    EXPECT_EQ(dlg.m_dXMax, -100.0);
+    EXPECT_EQ(dlg.m_dXMin, 100.0);
+    EXPECT_EQ(dlg.m_dNoise, 0.1);
+}
+
+TEST(ComputeDialog, DefaultsAndWeightFields) {
+    CStartComputeDlg dlg;
+    const DialogControls controls = dlg.ToControls();
+    EXPECT_EQ(controls.texts, (std::map<int, std::string>{{1013, "1"}, {1018, "0"}, {1016, "0"}}));
+    EXPECT_EQ(controls.values, (std::map<int, int>{{1017, 0}, {1015, 0}}));
+    EXPECT_EQ(CStartComputeDlg::WeightFieldFor(1017), 1018);
+    EXPECT_EQ(CStartComputeDlg::WeightFieldFor(1015), 1016);
+    EXPECT_EQ(CStartComputeDlg::WeightFieldFor(1013), 0);
+    // A field follows its box: disabled while clear (as at the start), enabled while set.
+    EXPECT_FALSE(CStartComputeDlg::IsWeightFieldEnabled(controls.values.at(1017)));
+    EXPECT_TRUE(CStartComputeDlg::IsWeightFieldEnabled(1));
+    EXPECT_FALSE(CStartComputeDlg::IsWeightFieldEnabled(0));
+}
+
+TEST(ComputeDialog, DegreeZeroIsRefused) {
+    CStartComputeDlg dlg;
+    DialogControls controls = dlg.ToControls();
+    controls.texts[1013] = "0";
+    const ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1013);
+    EXPECT_EQ(result.message, "请输入一个介于 1 和 2147483647 之间的整数。");
+    EXPECT_EQ(dlg.m_nDegree, 1);
+}
+
+TEST(ComputeDialog, NegativeWeightIsRefusedEvenWithItsBoxClear) {
+    CStartComputeDlg dlg;
+    DialogControls controls = dlg.ToControls();
+    controls.texts[1013] = "4";
+    controls.texts[1018] = "-0.5";
+    controls.texts[1016] = "-1";
+    controls.values[1017] = 1;
+    const ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1018);
+    EXPECT_EQ(result.message, "请输入一个介于 0 和 1.79769313486232e+308 之间的数字。");
+    EXPECT_EQ(dlg.m_nDegree, 4);
+    EXPECT_EQ(dlg.m_bLasso, 0);
+
+    controls.texts[1018] = "0.5";
+    const ExchangeResult second = dlg.FromControls(controls);
+    EXPECT_EQ(second.failedControl, 1016);
+    EXPECT_EQ(dlg.m_dLambdaL1, 0.5);
+    EXPECT_EQ(dlg.m_dLambdaL2, 0.0);
+}
+
+TEST(ComputeDialog, AllFieldsCopied) {
+    CStartComputeDlg dlg;
+    DialogControls controls = dlg.ToControls();
+    controls.texts[1013] = "2147483647";
+    controls.texts[1018] = "1e-3";
+    controls.texts[1016] = "2";
+    controls.values[1017] = 1;
+    controls.values[1015] = 1;
+    EXPECT_TRUE(dlg.FromControls(controls).ok);
+    EXPECT_EQ(dlg.m_nDegree, INT_MAX);
+    EXPECT_EQ(dlg.m_dLambdaL1, 0.001);
+    EXPECT_EQ(dlg.m_dLambdaL2, 2.0);
+    EXPECT_EQ(dlg.m_bLasso, 1);
+    EXPECT_EQ(dlg.m_bRidge, 1);
+}
+
+TEST(FileDialog, DefaultsAndPercentCheck) {
+    CFileDataDlg dlg;
+    DialogControls controls = dlg.ToControls();
+    EXPECT_EQ(controls.texts, (std::map<int, std::string>{{1011, ""}, {1013, "0"}, {1014, "20"}}));
+    EXPECT_TRUE(dlg.m_dataModel.GetMatrix().IsEmpty());
+
+    controls.texts[1014] = "100";
+    EXPECT_TRUE(dlg.FromControls(controls).ok);
+    EXPECT_EQ(dlg.m_fTestPercent, 100.0f);
+    controls.texts[1014] = "100.01";
+    const ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1014);
+    EXPECT_EQ(result.message, "请输入一个介于 0 和 100 之间的数字。");
+    EXPECT_EQ(dlg.m_fTestPercent, 100.0f);
+}
+
+TEST(FileDialog, FileNameIsTheLastPathPart) {
+    EXPECT_EQ(CFileDataDlg::FileNameOf("/home/u/data.csv"), "data.csv");
+    EXPECT_EQ(CFileDataDlg::FileNameOf("C:\\x\\y\\d.csv"), "d.csv");
+    EXPECT_EQ(CFileDataDlg::FileNameOf("plain.csv"), "plain.csv");
+    EXPECT_EQ(CFileDataDlg::FileNameOf("dir/"), "");
+}
+
+TEST(FileDialog, TwoColumnFileSetsTheCount) {
+    const std::string path = app_fakes::WriteFile("two.csv", "x,y\n1,2\n3,4\n5,6\n");
+    CFileDataDlg dlg;
+    dlg.m_fTestPercent = 35.0f;
+    const CFileDataDlg::FileChoiceResult result = dlg.OnChooseFile(path);
+    EXPECT_EQ(result.choice, CFileDataDlg::FileChoice::Read);
+    EXPECT_EQ(result.message, "");
+    EXPECT_EQ(dlg.m_strPath, path);
+    EXPECT_EQ(dlg.m_strFileName, "two.csv");
+    EXPECT_EQ(dlg.m_nCount, 3);
+    const DialogControls controls = dlg.ToControls();
+    EXPECT_EQ(controls.texts.at(1011), path);
+    EXPECT_EQ(controls.texts.at(1013), "3");
+    EXPECT_EQ(controls.texts.at(1014), "35");
+}
+
+TEST(FileDialog, RejectedFilesKeepTheCount) {
+    CFileDataDlg dlg;
+    ASSERT_EQ(dlg.OnChooseFile(app_fakes::WriteFile("ok.csv", "x,y\n1,2\n")).choice,
+              CFileDataDlg::FileChoice::Read);
+    ASSERT_EQ(dlg.m_nCount, 1);
+
+    const std::string three = app_fakes::WriteFile("three.csv", "a,b,c\n1,2,3\n4,5,6\n");
+    CFileDataDlg::FileChoiceResult result = dlg.OnChooseFile(three);
+    EXPECT_EQ(result.choice, CFileDataDlg::FileChoice::NotTwoColumns);
+    EXPECT_EQ(result.message, "文件数据格式不对，可能不是2列数据！");
+    EXPECT_EQ(dlg.m_nCount, 1);
+    EXPECT_EQ(dlg.m_strFileName, "three.csv");
+    EXPECT_EQ(dlg.m_dataModel.GetMatrix().GetColumnCount(), 3u);  // the model keeps what it read
+
+    result = dlg.OnChooseFile(testing::TempDir() + "no-such-file.csv");
+    EXPECT_EQ(result.choice, CFileDataDlg::FileChoice::OpenFailed);
+    EXPECT_EQ(result.message, "文件打开失败！");
+    EXPECT_EQ(dlg.m_strFileName, "no-such-file.csv");
+    EXPECT_EQ(dlg.m_nCount, 1);
+
+    // A title line alone is read, but holds no two-column matrix.
+    const std::string titles = app_fakes::WriteFile("titles.csv", "x,y\n");
+    CFileDataDlg fresh;
+    EXPECT_EQ(fresh.OnChooseFile(titles).choice, CFileDataDlg::FileChoice::NotTwoColumns);
+    EXPECT_EQ(fresh.m_nCount, 0);
+}
+
+TEST(FileDialog, ReaderFailureBecomesAMessage) {
+    CFileDataDlg dlg;
+    const std::string bad = app_fakes::WriteFile("bad.csv", "x,y\n1,abc\n");
+    const CFileDataDlg::FileChoiceResult result = dlg.OnChooseFile(bad);
+    EXPECT_EQ(result.choice, CFileDataDlg::FileChoice::ReadError);
+    EXPECT_EQ(result.message, "invalid stod argument");
+    EXPECT_EQ(dlg.m_nCount, 0);
+    EXPECT_TRUE(dlg.m_dataModel.GetMatrix().IsEmpty());
+
+    const std::string empty = app_fakes::WriteFile("blank.csv", "\n\n");
+    const CFileDataDlg::FileChoiceResult second = dlg.OnChooseFile(empty);
+    EXPECT_EQ(second.choice, CFileDataDlg::FileChoice::ReadError);
+    EXPECT_EQ(second.message, "矩阵的行或列不能为0");
+}
+
+TEST(FileDialog, LocalPathIsWhatTheReaderOpens) {
+    const std::string path = app_fakes::WriteFile("local.csv", "x,y\n1,2\n3,4\n");
+    CFileDataDlg dlg;
+    const CFileDataDlg::FileChoiceResult result = dlg.OnChooseFile("/shown/数据.csv", path);
+    EXPECT_EQ(result.choice, CFileDataDlg::FileChoice::Read);
+    EXPECT_EQ(dlg.m_strPath, "/shown/数据.csv");
+    EXPECT_EQ(dlg.m_strFileName, "数据.csv");
+    EXPECT_EQ(dlg.m_nCount, 2);
+}

@@ -1,0 +1,76 @@
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/core/TextFormat.h"
+
+using trendfit::Format;
+
+TEST(TextFormat, Conversions) {
+    EXPECT_EQ(Format("创建模拟数据:%s,x取值范围:%lf 至 %lf, 噪声:%lf", {"正弦sin", -3.0, 3.0, 0.1}),
+              "创建模拟数据:正弦sin,x取值范围:-3.000000 至 3.000000, 噪声:0.100000");
+    EXPECT_EQ(Format("%d次曲线(Ridge)", {3}), "3次曲线(Ridge)");
+    EXPECT_EQ(Format("%.2f|%f|%.0f|%%|%d", {2.005, 1.0 / 3.0, 2.5, -7}), "2.00|0.333333|2|%|-7");
+    EXPECT_EQ(Format("%d and %s", {5}), "5 and ");       // a missing argument prints nothing
+    EXPECT_EQ(Format("%d", {1.5}), "");                  // so does one of another kind
+    EXPECT_EQ(Format("no conversions", {1, 2}), "no conversions");
+    EXPECT_EQ(Format("%q%", {}), "%q%");
+}
+
+TEST(TextFormat, SpecialAndLargeValues) {
+    EXPECT_EQ(trendfit::FormatFixed(std::nan(""), 6), "nan");
+    EXPECT_EQ(trendfit::FormatFixed(-std::numeric_limits<double>::quiet_NaN(), 6), "-nan");
+    EXPECT_EQ(trendfit::FormatFixed(-std::numeric_limits<double>::infinity(), 2), "-inf");
+    EXPECT_EQ(trendfit::FormatFixed(-1e-9, 2), "-0.00");
+    EXPECT_EQ(trendfit::FormatFixed(1e20, 2), "100000000000000000000.00");
+    EXPECT_EQ(trendfit::FormatFixed(std::numeric_limits<double>::max(), 6).size(), 309u + 7u);
+    EXPECT_EQ(trendfit::FormatGeneral(1e-5, 15), "1e-05");
+}
+
+TEST(TextFormat, IgnoresTheProcessLocale) {
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    bool switched = false;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
+        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
+            switched = true;
+            break;
+        }
+    }
+    EXPECT_EQ(Format("%lf", {2.5}), "2.500000");
+    EXPECT_EQ(trendfit::FormatGeneral(0.1, 15), "0.1");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    if (!switched) GTEST_SKIP() << "no locale with a decimal comma is installed";
+}
+
+TEST(TextFormat, ElapsedTimeIsCutTo32Bits) {
+    EXPECT_EQ(trendfit::ElapsedMilliseconds(100, 142), 42);
+    EXPECT_EQ(trendfit::ElapsedMilliseconds(0, (1ULL << 32) + 5), 5);
+    EXPECT_EQ(trendfit::ElapsedMilliseconds(0, 0xFFFFFFFFULL), -1);
+    EXPECT_EQ(trendfit::ElapsedMilliseconds(0, 0x80000000ULL), std::numeric_limits<int>::min());
+    EXPECT_EQ(trendfit::LowInt32(800), 800);
+}
+
+TEST(TextFormat, CurvePropertyRows) {
+    CurveResult curve;
+    curve.coefficients = {1.5, -2.0, 0.25};
+    curve.trainError = 0.01;
+    curve.testError = std::nan("");
+    curve.lambdaL1 = 0.5;
+    curve.lambdaL2 = 0.0;
+    const std::vector<trendfit::PropertyRow> rows = trendfit::CurvePropertyRows(curve);
+    ASSERT_EQ(rows.size(), 7u);
+    const char* names[] = {"L1", "L2", "训练方差", "测试方差", "X0", "X1", "X2"};
+    const char* values[] = {"0.500000", "0.000000", "0.010000", "nan", "1.500000", "-2.000000", "0.250000"};
+    const char* descriptions[] = {"TrendfitLasso参数", "TrendfitRidge参数", "Trendfit后对训练数据的方差值",
+                                  "Trendfit后对测试数据的方差值", "多项式系数", "多项式系数", "多项式系数"};
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].name, names[i]) << i;
+        EXPECT_EQ(rows[i].value, values[i]) << i;
+        EXPECT_EQ(rows[i].description, descriptions[i]) << i;
+    }
+    EXPECT_EQ(rows[5].number, -2.0);
+    EXPECT_EQ(trendfit::CurvePropertyRows(CurveResult()).size(), 4u);
+}
