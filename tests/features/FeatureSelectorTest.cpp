@@ -201,6 +201,16 @@ TEST(FeatureSelector, CorrelationEntryChecksInOrder) {
                      "低方差过滤器对象为空");
 }
 
+TEST(FeatureSelector, TargetColumnOutsideTheMatrix) {
+    const Matrix m = Indexed4();
+    // Variance filters just have no column to skip.
+    EXPECT_TRUE(FeatureSelector().Target(9).AddVariance(Columns{}, 0.0, pct::VT_Absolute).FitFeature(m).removed.empty());
+    // A correlation with it fails at the first read of the target column; the views are
+    // given back (the sanitizer pass checks for leaks).
+    EXPECT_THROW_MSG(FeatureSelector().Target(9).AddCorrelation(Columns{}, 0.5, pct::CC_Spearman).FitFeature(m),
+                     "矩阵索引越界");
+}
+
 TEST(FeatureSelector, CorrelationKeepsColumnsAtOrAboveTheThreshold) {
     // Target column 3; column 0 follows it exactly, column 1 is uncorrelated with it,
     // column 2 is constant (coefficient not a number).
