@@ -1,0 +1,324 @@
+#include "app/core/TrendfitDoc.h"
+
+#include <exception>
+#include <limits>
+#include <utility>
+
+#include "app/core/FileDataDlg.h"
+#include "app/core/SimulationDataDlg.h"
+#include "app/core/StartComputeDlg.h"
+#include "app/core/TextFormat.h"
+#include "vecmat/MessageText.h"
+#include "vecmat/core/Matrix.h"
+#include "vecmat/regression/LinearSimData.h"
+#include "vecmat/regression/Trendfit.h"
+
+using trendfit::Format;
+using trendfit::LowInt32;
+
+namespace {
+
+constexpr double kInfinity = std::numeric_limits<double>::infinity();
+
+void Output(const std::string& text) {
+    if (g_pOutputMessage != nullptr) g_pOutputMessage->AddMessage(0, text);
+}
+
+void ResetTree(const std::string& root) {
+    if (g_pDataTreeView != nullptr) g_pDataTreeView->ResetDataTree(root);
+}
+
+void SetProperty(const std::string& name, const std::string& value) {
+    if (g_pPropetyChange != nullptr) g_pPropetyChange->SetPropertyValue(name, value);
+}
+
+void SetCounts(std::size_t nTrain, std::size_t nTest) {
+    if (g_pPropetyChange != nullptr) g_pPropetyChange->SetDataCount(LowInt32(nTrain), LowInt32(nTest));
+}
+
+void ShowCurve(const CurveResult& curve) {
+    if (g_pPropetyChange != nullptr) g_pPropetyChange->ShowCurve(curve);
+}
+
+std::string CountsLine(std::size_t nTrain, std::size_t nTest) {
+    return Format("训练数据数量:%d,测试数据数量:%d", {LowInt32(nTrain), LowInt32(nTest)});
+}
+
+}  // namespace
+
+const char* const CTrendfitDoc::kTitleSuffix = "-Trendfit";
+const char* const CTrendfitDoc::kSimulationRoot = "模拟数据";
+const char* const CTrendfitDoc::kFileRoot = "文件数据";
+
+CTrendfitDoc::CTrendfitDoc(IPlatformServices* platform)
+    : m_minX(kInfinity), m_minY(kInfinity), m_maxX(-kInfinity), m_maxY(-kInfinity), m_pPlatform(platform) {
+    g_pDataDoc = this;
+}
+
+CTrendfitDoc::~CTrendfitDoc() {
+    if (g_pDataDoc == this) g_pDataDoc = nullptr;
+}
+
+std::string CTrendfitDoc::FunctionName(int funcType) {
+    switch (funcType) {
+        case 0: return "正弦sin";
+        case 1: return "二次曲线";
+        case 2: return "双曲线";
+        default: return std::string();
+    }
+}
+
+void CTrendfitDoc::UpdateAllViews() {
+    if (m_pPlatform != nullptr) m_pPlatform->UpdateAllViews();
+}
+
+void CTrendfitDoc::ShowError(const std::string& message) {
+    if (m_pPlatform != nullptr) m_pPlatform->MessageBox(message);
+}
+
+void CTrendfitDoc::ResetData() {
+    m_trainPoints.clear();
+    m_testPoints.clear();
+    m_curves.clear();
+    m_bHasData = 0;
+    m_minX = kInfinity;
+    m_minY = kInfinity;
+    m_maxX = -kInfinity;
+    m_maxY = -kInfinity;
+    // The new data set's curves are numbered from 0 again, so the current index must not
+    // point at a curve of the old one.
+    m_nCurrentCurve = 0;
+    UpdateAllViews();
+}
+
+void CTrendfitDoc::BuildPoints() {
+    auto add = [this](const pct::Vector& xs, const pct::Vector& ys, std::vector<PointRecord>& points) {
+        const pct::Vector& cxs = xs;
+        const pct::Vector& cys = ys;
+        for (std::size_t i = 0; i < cxs.Size(); ++i) {
+            const double x = cxs[i];
+            const double y = cys[i];
+            points.push_back(PointRecord{x, y});
+            if (!(x > m_minX)) m_minX = x;
+            if (!(y > m_minY)) m_minY = y;
+            if (!(m_maxX > x)) m_maxX = x;
+            if (!(m_maxY > y)) m_maxY = y;
+        }
+    };
+    add(m_trainX, m_trainY, m_trainPoints);
+    add(m_testX, m_testY, m_testPoints);
+}
+
+void CTrendfitDoc::OnSimulationData() {
+    if (m_pPlatform == nullptr) return;
+    CSimulationDataDlg dlg;
+    if (!m_pPlatform->DoModal(dlg)) return;
+    ApplySimulationData(dlg);
+}
+
+bool CTrendfitDoc::ApplySimulationData(const CSimulationDataDlg& dlg) {
+    pct::SimDataParam param;
+    param.funcType = dlg.m_nFunction;
+    param.xMin = dlg.m_dXMin;
+    param.xMax = dlg.m_dXMax;
+    param.count = static_cast<std::size_t>(dlg.m_nCount);
+    param.testRate = dlg.m_dTestPercent / 100.0;
+    param.noise = dlg.m_dNoise;
+    param.noiseType = dlg.m_nNoiseType;
+
+    pct::SimDataReturn data;
+    try {
+        data = pct::LinearSimData::CreateSimData(param);
+    } catch (const std::exception& e) {
+        ShowError(pct::MessageToUtf8(e.what()));
+        return false;
+    }
+
+    ResetData();
+    m_trainX = std::move(data.trainX);
+    m_trainY = std::move(data.trainY);
+    m_testX = std::move(data.testX);
+    m_testY = std::move(data.testY);
+    BuildPoints();
+    m_bHasData = 1;
+    UpdateAllViews();
+
+    ResetTree(kSimulationRoot);
+    Output(Format("创建模拟数据:%s,x取值范围:%lf 至 %lf, 噪声:%lf",
+                  {FunctionName(param.funcType), param.xMin, param.xMax, dlg.m_dNoise}));
+    Output(CountsLine(m_trainX.Size(), m_testX.Size()));
+    SetProperty("文件名", "");
+    SetProperty("文件", "否");
+    SetCounts(m_trainX.Size(), m_testX.Size());
+    if (m_pPlatform != nullptr) m_pPlatform->SetWindowTitle(std::string(kSimulationRoot) + kTitleSuffix);
+    return true;
+}
+
+void CTrendfitDoc::OnFileOpen() {
+    if (m_pPlatform == nullptr) return;
+    CFileDataDlg dlg;
+    if (!m_pPlatform->DoModal(dlg)) return;
+    ApplyFileData(dlg);
+}
+
+bool CTrendfitDoc::ApplyFileData(CFileDataDlg& dlg) {
+    const pct::Matrix& matrix = dlg.m_dataModel.GetMatrix();
+    const std::size_t n = matrix.GetRowCount();
+    // The test share, truncated toward zero; never more than the rows there are.
+    const double share = static_cast<double>(n) * static_cast<double>(dlg.m_fTestPercent) / 100.0;
+    std::size_t nTest = 0;
+    if (share >= static_cast<double>(n)) {
+        nTest = n;
+    } else if (share > 0.0) {
+        nTest = static_cast<std::size_t>(share);
+    }
+    const std::size_t nTrain = n - nTest;
+
+    // The new vectors are built aside, so a matrix without a second column (the reads fail)
+    // leaves the document untouched.
+    pct::Vector trainX;
+    pct::Vector trainY;
+    pct::Vector testX;
+    pct::Vector testY;
+    try {
+        trainX = pct::Vector(nTrain);
+        trainY = pct::Vector(nTrain);
+        for (std::size_t r = 0; r < nTrain; ++r) {
+            trainX.SetValue(r, matrix.GetPointValue(r, 0));
+            trainY.SetValue(r, matrix.GetPointValue(r, 1));
+        }
+        testX = pct::Vector(nTest);
+        testY = pct::Vector(nTest);
+        for (std::size_t r = nTrain; r < n; ++r) {
+            testX.SetValue(r - nTrain, matrix.GetPointValue(r, 0));
+            testY.SetValue(r - nTrain, matrix.GetPointValue(r, 1));
+        }
+    } catch (const std::exception& e) {
+        ShowError(pct::MessageToUtf8(e.what()));
+        return false;
+    }
+
+    ResetData();
+    m_trainX = std::move(trainX);
+    m_trainY = std::move(trainY);
+    m_testX = std::move(testX);
+    m_testY = std::move(testY);
+    BuildPoints();
+    m_bHasData = 1;
+    UpdateAllViews();
+
+    ResetTree(kFileRoot);
+    Output(Format("导入文件:%s", {dlg.m_strPath}));
+    Output(CountsLine(nTrain, nTest));
+    SetProperty("文件名", dlg.m_strPath);
+    SetProperty("文件", "是");
+    SetCounts(nTrain, nTest);
+    if (m_pPlatform != nullptr) {
+        m_pPlatform->SetWindowTitle(dlg.m_strFileName + kTitleSuffix);
+    }
+    return true;
+}
+
+void CTrendfitDoc::OnCompute() {
+    if (m_pPlatform == nullptr) return;
+    CStartComputeDlg dlg;
+    if (!m_pPlatform->DoModal(dlg)) return;
+    ApplyCompute(dlg);
+}
+
+bool CTrendfitDoc::ApplyCompute(const CStartComputeDlg& dlg) {
+    const int d = dlg.m_nDegree;
+    const double l1 = dlg.m_dLambdaL1;
+    const double l2 = dlg.m_dLambdaL2;
+    Output(Format("开始计算%d次曲线...", {d}));
+
+    // The degree widened as a signed value would be.
+    const std::size_t degree = static_cast<std::size_t>(static_cast<long long>(d));
+    const char* elapsedPattern = nullptr;
+    const char* namePattern = nullptr;
+    std::uint64_t before = 0;
+    std::uint64_t after = 0;
+    CurveResult curve;
+    try {
+        pct::Vector coefficients;
+        if (dlg.m_bLasso != 0 && dlg.m_bRidge != 0) {
+            elapsedPattern = "弹性网络回归计算结束，用时:%d毫秒。";
+            namePattern = "%d次曲线(弹性网络)";
+            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
+            coefficients = pct::Ko::Trendfit::ElasticNet(m_trainX, m_trainY, l1, l2, degree);
+        } else if (dlg.m_bLasso != 0) {
+            elapsedPattern = "Lasso回归计算结束，用时:%d毫秒。";
+            namePattern = "%d次曲线(Lasso)";
+            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
+            coefficients = pct::Ko::Trendfit::Lasso(m_trainX, m_trainY, l1, degree);
+        } else if (dlg.m_bRidge != 0) {
+            elapsedPattern = "岭回归(Ridge)计算结束，用时:%d毫秒。";
+            namePattern = "%d次曲线(Ridge)";
+            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
+            coefficients = pct::Ko::Trendfit::Ridge(m_trainX, m_trainY, l2, degree);
+        } else {
+            elapsedPattern = "计算结束，用时:%d毫秒。";
+            namePattern = "%d次曲线";
+            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
+            coefficients = pct::Ko::Trendfit::Fit(m_trainX, m_trainY, degree);
+        }
+        after = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
+
+        curve.coefficients = coefficients.ToFeatureDatas();
+        curve.trainError = pct::Ko::Trendfit::ComputErr(m_trainX.ToFeatureDatas(), m_trainY.ToFeatureDatas(),
+                                                        curve.coefficients, false);
+        curve.testError = pct::Ko::Trendfit::ComputErr(m_testX.ToFeatureDatas(), m_testY.ToFeatureDatas(),
+                                                       curve.coefficients, false);
+        curve.lambdaL1 = l1;
+        curve.lambdaL2 = l2;
+    } catch (const std::exception& e) {
+        ShowError(pct::MessageToUtf8(e.what()));
+        return false;
+    } catch (const std::exception* e) {
+        // The vector accessors throw by pointer; the catcher owns the object.
+        const std::string message = e != nullptr ? pct::MessageToUtf8(e->what()) : std::string();
+        delete e;
+        ShowError(message);
+        return false;
+    }
+
+    const std::string name = Format(namePattern, {d});
+    Output(Format(elapsedPattern, {trendfit::ElapsedMilliseconds(before, after)}));
+
+    // Curves are stored under 0, 1, 2, ... and never removed one by one, so the count is
+    // always a free index.
+    const std::size_t index = m_curves.size();
+    m_curves[index] = std::move(curve);
+    m_nCurrentCurve = index;
+    UpdateAllViews();
+    if (g_pDataTreeView != nullptr) g_pDataTreeView->AddCurveItem(name, LowInt32(index));
+    Output("");
+    ShowCurve(m_curves[index]);
+    return true;
+}
+
+void CTrendfitDoc::SelectCurve(int nCurve) {
+    m_nCurrentCurve = static_cast<std::size_t>(static_cast<long long>(nCurve));
+    const auto found = m_curves.find(m_nCurrentCurve);
+    ShowCurve(found != m_curves.end() ? found->second : CurveResult());
+    UpdateAllViews();
+}
+
+ChartData CTrendfitDoc::GetChartData() const {
+    ChartData data;
+    data.trainPoints = m_trainPoints;
+    data.testPoints = m_testPoints;
+    data.minX = m_minX;
+    data.minY = m_minY;
+    data.maxX = m_maxX;
+    data.maxY = m_maxY;
+    const auto found = m_curves.find(m_nCurrentCurve);
+    if (found != m_curves.end()) {
+        data.coefficients = found->second.coefficients;
+        data.trainError = found->second.trainError;
+        data.testError = found->second.testError;
+        data.lambdaL1 = found->second.lambdaL1;
+        data.lambdaL2 = found->second.lambdaL2;
+    }
+    return data;
+}

@@ -1,0 +1,109 @@
+#pragma once
+
+// The document: the current data set, split into training and test points, and every curve
+// fitted to it since it was loaded. It runs the program's three commands (simulated data,
+// file import, computation), reports through the registry's panes and asks the platform
+// for dialogs, message boxes, the window title, repaints and the clock.
+//
+// Wiring: construct it with the platform services (or call SetPlatform before the first
+// command); it registers itself as g_pDataDoc. Bind the menu commands to OnSimulationData
+// (Ctrl+N), OnFileOpen (Ctrl+O) and OnCompute (Ctrl+R), enable the compute command by
+// OnUpdateCompute, and let the view paint GetChartData() on every repaint. Batch mode can
+// skip the dialogs: fill a dialog model and call the matching Apply... member.
+
+#include <cstddef>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/core/AppInterfaces.h"
+#include "app/core/CurveResult.h"
+#include "app/core/PlatformServices.h"
+#include "vecmat/core/Vector.h"
+
+class CSimulationDataDlg;
+class CFileDataDlg;
+class CStartComputeDlg;
+
+class CTrendfitDoc : public IDataDoc {
+public:
+    explicit CTrendfitDoc(IPlatformServices* platform = nullptr);
+    // Unregisters itself from g_pDataDoc if it is still registered there.
+    ~CTrendfitDoc() override;
+    CTrendfitDoc(const CTrendfitDoc&) = delete;
+    CTrendfitDoc& operator=(const CTrendfitDoc&) = delete;
+
+    void SetPlatform(IPlatformServices* platform) { m_pPlatform = platform; }
+
+    // The framework's new-document hook: nothing to initialise.
+    bool OnNewDocument() { return true; }
+
+    // Command "模拟数据": runs the simulated-data dialog; on OK loads its data.
+    void OnSimulationData();
+    // Command "打开": runs the data-import dialog; on OK imports the file it read.
+    void OnFileOpen();
+    // Command "Trendfit" under "计算": runs the start-compute dialog; on OK fits a curve.
+    void OnCompute();
+    // Whether the compute command is enabled: exactly when a data set is loaded.
+    bool OnUpdateCompute() const { return m_bHasData != 0; }
+
+    // Makes curve nCurve current, shows it in the property grid and repaints. An index
+    // without a curve shows an empty record and the chart draws no curve.
+    void SelectCurve(int nCurve) override;
+
+    // The snapshot the chart draws: point lists, bounds and the current curve (an empty
+    // record when the current index holds no curve).
+    ChartData GetChartData() const;
+
+    // The work of each command after its dialog ended with OK. A failure in the library
+    // shows a message box with the library's message and leaves the document as it was;
+    // the result is then false.
+    bool ApplySimulationData(const CSimulationDataDlg& dlg);
+    bool ApplyFileData(CFileDataDlg& dlg);
+    bool ApplyCompute(const CStartComputeDlg& dlg);
+
+    // Read access for the view, batch mode and tests.
+    bool HasData() const { return m_bHasData != 0; }
+    const pct::Vector& TrainX() const { return m_trainX; }
+    const pct::Vector& TrainY() const { return m_trainY; }
+    const pct::Vector& TestX() const { return m_testX; }
+    const pct::Vector& TestY() const { return m_testY; }
+    const std::vector<PointRecord>& TrainPoints() const { return m_trainPoints; }
+    const std::vector<PointRecord>& TestPoints() const { return m_testPoints; }
+    double MinX() const { return m_minX; }
+    double MinY() const { return m_minY; }
+    double MaxX() const { return m_maxX; }
+    double MaxY() const { return m_maxY; }
+    const std::map<std::size_t, CurveResult>& Curves() const { return m_curves; }
+    std::size_t CurrentCurve() const { return m_nCurrentCurve; }
+
+    // Texts of the commands.
+    static const char* const kTitleSuffix;        // "-Trendfit"
+    static const char* const kSimulationRoot;     // "模拟数据"
+    static const char* const kFileRoot;           // "文件数据"
+    // The name of a simulated curve in the output: "正弦sin", "二次曲线", "双曲线"; empty
+    // for any other function.
+    static std::string FunctionName(int funcType);
+
+private:
+    void ResetData();
+    void BuildPoints();
+    void UpdateAllViews();
+    void ShowError(const std::string& message);
+
+    int m_bHasData = 0;
+    pct::Vector m_trainX;
+    pct::Vector m_trainY;
+    pct::Vector m_testX;
+    pct::Vector m_testY;
+    std::vector<PointRecord> m_trainPoints;
+    std::vector<PointRecord> m_testPoints;
+    double m_minX;
+    double m_minY;
+    double m_maxX;
+    double m_maxY;
+    std::map<std::size_t, CurveResult> m_curves;
+    std::size_t m_nCurrentCurve = 0;
+
+    IPlatformServices* m_pPlatform = nullptr;
+};

@@ -1,0 +1,489 @@
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/core/ChartRenderer.h"
+#include "app/core/TrendfitDoc.h"
+#include "tests/app/core/AppFakes.h"
+#include "vecmat/regression/Trendfit.h"
+
+using app_fakes::FakePanes;
+using app_fakes::FakePlatform;
+using Strings = std::vector<std::string>;
+
+namespace {
+
+// y = 2x + 1 at x = 1 ... 10, one row each.
+const char* const kTenRows = "x,y\n1,3\n2,5\n3,7\n4,9\n5,11\n6,13\n7,15\n8,17\n9,19\n10,21\n";
+
+std::vector<double> Values(const pct::Vector& v) {
+    pct::Vector copy = v;
+    return copy.ToFeatureDatas();
+}
+
+class DocumentTest : public ::testing::Test {
+protected:
+    void SetUp() override { panes.Register(); }
+    void TearDown() override { FakePanes::Unregister(); }
+
+    // Answers the next simulated-data dialog with OK after `edit` changed it.
+    template <class F>
+    void Simulate(F edit) {
+        platform.simulation = [edit](CSimulationDataDlg& dlg) {
+            edit(dlg);
+            return true;
+        };
+        doc.OnSimulationData();
+    }
+    void Simulate() {
+        Simulate([](CSimulationDataDlg&) {});
+    }
+
+    // Answers the next import dialog with OK after choosing `path` at `percent`.
+    void Import(const std::string& path, float percent) {
+        platform.file = [path, percent](CFileDataDlg& dlg) {
+            dlg.OnChooseFile(path);
+            dlg.m_fTestPercent = percent;
+            return true;
+        };
+        doc.OnFileOpen();
+    }
+
+    void Compute(int degree, bool lasso, bool ridge, double l1 = 0.0, double l2 = 0.0) {
+        platform.compute = [=](CStartComputeDlg& dlg) {
+            dlg.m_nDegree = degree;
+            dlg.m_bLasso = lasso ? 1 : 0;
+            dlg.m_bRidge = ridge ? 1 : 0;
+            dlg.m_dLambdaL1 = l1;
+            dlg.m_dLambdaL2 = l2;
+            return true;
+        };
+        doc.OnCompute();
+    }
+
+    void ClearRecords() {
+        panes.output.clear();
+        panes.tree.clear();
+        panes.properties.clear();
+        panes.shownCurves.clear();
+        platform.messageBoxes.clear();
+        platform.titles.clear();
+        platform.updates = 0;
+    }
+
+    FakePlatform platform;
+    FakePanes panes;
+    CTrendfitDoc doc{&platform};
+};
+
+}  // namespace
+
+TEST(DocumentRegistry, RegistersAndUnregistersItself) {
+    ASSERT_EQ(g_pDataDoc, nullptr);
+    {
+        CTrendfitDoc first;
+        EXPECT_EQ(g_pDataDoc, static_cast<IDataDoc*>(&first));
+        {
+            CTrendfitDoc second;
+            EXPECT_EQ(g_pDataDoc, static_cast<IDataDoc*>(&second));
+        }
+        EXPECT_EQ(g_pDataDoc, nullptr);
+    }
+    EXPECT_EQ(g_pDataDoc, nullptr);
+}
+
+TEST_F(DocumentTest, FreshDocumentIsEmpty) {
+    EXPECT_FALSE(doc.OnUpdateCompute());
+    EXPECT_TRUE(doc.OnNewDocument());
+    const ChartData data = doc.GetChartData();
+    EXPECT_TRUE(data.trainPoints.empty());
+    EXPECT_TRUE(data.testPoints.empty());
+    EXPECT_EQ(data.minX, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(data.minY, std::numeric_limits<double>::infinity());
+    EXPECT_EQ(data.maxX, -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(data.maxY, -std::numeric_limits<double>::infinity());
+    EXPECT_TRUE(data.coefficients.empty());
+    EXPECT_TRUE(doc.Curves().empty());
+}
+
+TEST_F(DocumentTest, CancelledDialogsChangeNothing) {
+    doc.OnSimulationData();
+    doc.OnFileOpen();
+    doc.OnCompute();
+    EXPECT_TRUE(panes.output.empty());
+    EXPECT_TRUE(panes.tree.empty());
+    EXPECT_TRUE(panes.properties.empty());
+    EXPECT_EQ(platform.updates, 0);
+    EXPECT_TRUE(platform.titles.empty());
+    EXPECT_FALSE(doc.HasData());
+
+    // A cancel after a load keeps the data set.
+    Simulate();
+    ClearRecords();
+    platform.simulation = nullptr;
+    doc.OnSimulationData();
+    EXPECT_EQ(doc.TrainX().Size(), 800u);
+    EXPECT_EQ(platform.updates, 0);
+}
+
+TEST_F(DocumentTest, TypicalRequest) {
+    Simulate();
+    EXPECT_EQ(panes.tree, (Strings{"root:模拟数据"}));
+    EXPECT_EQ(panes.output, (Strings{"创建模拟数据:正弦sin,x取值范围:-3.000000 至 3.000000, 噪声:0.100000",
+                                     "训练数据数量:800,测试数据数量:200"}));
+    EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:800,200"}));
+    EXPECT_EQ(platform.titles, (Strings{"模拟数据-Trendfit"}));
+    EXPECT_EQ(platform.updates, 2);  // once emptied, once loaded
+    EXPECT_TRUE(doc.OnUpdateCompute());
+    ASSERT_EQ(doc.TrainPoints().size(), 800u);
+    ASSERT_EQ(doc.TestPoints().size(), 200u);
+
+    // The point lists follow the vectors, and the bounds cover both sets.
+    const std::vector<double> trainX = Values(doc.TrainX());
+    const std::vector<double> testY = Values(doc.TestY());
+    double minX = trainX[0];
+    double maxY = testY[0];
+    for (std::size_t i = 0; i < 800; ++i) {
+        ASSERT_EQ(doc.TrainPoints()[i].x, trainX[i]);
+        minX = std::min(minX, trainX[i]);
+    }
+    for (std::size_t i = 0; i < 200; ++i) {
+        ASSERT_EQ(doc.TestPoints()[i].y, testY[i]);
+        maxY = std::max(maxY, testY[i]);
+    }
+    EXPECT_LE(doc.MinX(), minX);
+    EXPECT_GE(doc.MaxY(), maxY);
+    EXPECT_GE(doc.MinX(), -3.0);
+    EXPECT_LE(doc.MaxX(), 3.0);
+
+    // First computation: elastic net of degree 3.
+    ClearRecords();
+    platform.ticks = {1000, 1007};
+    Compute(3, true, true, 0.1, 0.2);
+    EXPECT_EQ(panes.output, (Strings{"开始计算3次曲线...", "弹性网络回归计算结束，用时:7毫秒。", ""}));
+    EXPECT_EQ(panes.tree, (Strings{"item:3次曲线(弹性网络)#0"}));
+    ASSERT_EQ(panes.shownCurves.size(), 1u);
+    const CurveResult first = panes.shownCurves[0];
+    const std::vector<double> expected =
+        pct::Ko::Trendfit::ElasticNet(doc.TrainX(), doc.TrainY(), 0.1, 0.2, 3).ToFeatureDatas();
+    EXPECT_EQ(first.coefficients, expected);
+    EXPECT_EQ(first.trainError, pct::Ko::Trendfit::ComputErr(Values(doc.TrainX()), Values(doc.TrainY()),
+                                                             expected, false));
+    EXPECT_EQ(first.testError, pct::Ko::Trendfit::ComputErr(Values(doc.TestX()), Values(doc.TestY()),
+                                                            expected, false));
+    EXPECT_EQ(first.lambdaL1, 0.1);
+    EXPECT_EQ(first.lambdaL2, 0.2);
+    EXPECT_EQ(platform.updates, 1);
+    EXPECT_EQ(platform.ticksRead, 2u);
+
+    // Second computation: ridge of degree 2; the lasso weight is stored though unused.
+    ClearRecords();
+    platform.ticks = {5, 5};
+    Compute(2, false, true, 0.7, 0.3);
+    EXPECT_EQ(panes.output, (Strings{"开始计算2次曲线...", "岭回归(Ridge)计算结束，用时:0毫秒。", ""}));
+    EXPECT_EQ(panes.tree, (Strings{"item:2次曲线(Ridge)#1"}));
+    ASSERT_EQ(panes.shownCurves.size(), 1u);
+    const CurveResult second = panes.shownCurves[0];
+    EXPECT_EQ(second.coefficients, pct::Ko::Trendfit::Ridge(doc.TrainX(), doc.TrainY(), 0.3, 2).ToFeatureDatas());
+    EXPECT_EQ(second.lambdaL1, 0.7);
+    EXPECT_EQ(second.lambdaL2, 0.3);
+    EXPECT_EQ(doc.CurrentCurve(), 1u);
+    EXPECT_EQ(doc.GetChartData().coefficients, second.coefficients);
+    EXPECT_EQ(doc.Curves().size(), 2u);
+
+    // Picking the first curve again: grid and snapshot follow.
+    ClearRecords();
+    doc.SelectCurve(0);
+    ASSERT_EQ(panes.shownCurves.size(), 1u);
+    EXPECT_EQ(panes.shownCurves[0].coefficients, first.coefficients);
+    EXPECT_EQ(panes.shownCurves[0].lambdaL2, 0.2);
+    EXPECT_EQ(platform.updates, 1);
+    const ChartData data = doc.GetChartData();
+    EXPECT_EQ(data.coefficients, first.coefficients);
+    EXPECT_EQ(data.trainError, first.trainError);
+    EXPECT_EQ(data.testError, first.testError);
+    EXPECT_EQ(data.lambdaL1, 0.1);
+    EXPECT_EQ(data.trainPoints.size(), 800u);
+    EXPECT_EQ(data.minX, doc.MinX());
+    EXPECT_EQ(data.maxY, doc.MaxY());
+    EXPECT_TRUE(panes.output.empty());
+}
+
+TEST_F(DocumentTest, SimulationParametersAndNames) {
+    Simulate([](CSimulationDataDlg& dlg) {
+        dlg.m_nFunction = 2;
+        dlg.m_dXMin = 0.5;
+        dlg.m_dXMax = 4.25;
+        dlg.m_nCount = 100;
+        dlg.m_dTestPercent = 29.0;
+        dlg.m_dNoise = 0.0;
+        dlg.m_nNoiseType = 1;
+    });
+    EXPECT_EQ(panes.output, (Strings{"创建模拟数据:双曲线,x取值范围:0.500000 至 4.250000, 噪声:0.000000",
+                                     "训练数据数量:72,测试数据数量:28"}));  // 100 * 0.29 truncates to 28
+    // No noise: the points lie on y = 1/x.
+    for (const PointRecord& p : doc.TrainPoints()) {
+        ASSERT_EQ(p.y, 1.0 / p.x);
+        ASSERT_GE(p.x, 0.5);
+        ASSERT_LT(p.x, 4.25);
+    }
+    EXPECT_EQ(CTrendfitDoc::FunctionName(0), "正弦sin");
+    EXPECT_EQ(CTrendfitDoc::FunctionName(1), "二次曲线");
+    EXPECT_EQ(CTrendfitDoc::FunctionName(3), "");
+
+    ClearRecords();
+    Simulate([](CSimulationDataDlg& dlg) {
+        dlg.m_nFunction = 1;
+        dlg.m_dTestPercent = 100.0;
+        dlg.m_dNoise = 12.5;
+    });
+    EXPECT_EQ(panes.output, (Strings{"创建模拟数据:二次曲线,x取值范围:-3.000000 至 3.000000, 噪声:12.500000",
+                                     "训练数据数量:0,测试数据数量:1000"}));
+}
+
+TEST_F(DocumentTest, DegenerateRangeLoadsNoPoints) {
+    Simulate([](CSimulationDataDlg& dlg) {
+        dlg.m_dXMin = 1.0;
+        dlg.m_dXMax = 1.0;
+    });
+    EXPECT_EQ(panes.output.back(), "训练数据数量:0,测试数据数量:0");
+    EXPECT_EQ(panes.properties.back(), "count:0,0");
+    EXPECT_TRUE(doc.OnUpdateCompute());
+    app_fakes::RecordingPainter painter;
+    trendfit::ChartRenderer().Draw(painter, ChartRect{0, 0, 1000, 700}, doc.GetChartData());
+    EXPECT_EQ(painter.calls, (Strings{"font 120 黑体", "centre 0,0,1000,700 没有数据"}));
+}
+
+TEST_F(DocumentTest, FitChosenByTheTwoBoxes) {
+    const std::string path = app_fakes::WriteFile("choice.csv", kTenRows);
+    Import(path, 20.0f);
+    struct Case {
+        bool lasso, ridge;
+        const char* elapsed;
+        const char* name;
+    };
+    const Case cases[] = {
+        {false, false, "计算结束，用时:3毫秒。", "item:2次曲线#0"},
+        {true, false, "Lasso回归计算结束，用时:3毫秒。", "item:2次曲线(Lasso)#1"},
+        {false, true, "岭回归(Ridge)计算结束，用时:3毫秒。", "item:2次曲线(Ridge)#2"},
+        {true, true, "弹性网络回归计算结束，用时:3毫秒。", "item:2次曲线(弹性网络)#3"},
+    };
+    const pct::Vector& x = doc.TrainX();
+    const pct::Vector& y = doc.TrainY();
+    const std::vector<double> expected[] = {
+        pct::Ko::Trendfit::Fit(x, y, 2).ToFeatureDatas(),
+        pct::Ko::Trendfit::Lasso(x, y, 0.25, 2).ToFeatureDatas(),
+        pct::Ko::Trendfit::Ridge(x, y, 0.5, 2).ToFeatureDatas(),
+        pct::Ko::Trendfit::ElasticNet(x, y, 0.25, 0.5, 2).ToFeatureDatas(),
+    };
+    for (int i = 0; i < 4; ++i) {
+        ClearRecords();
+        platform.ticks = {10, 13};
+        platform.ticksRead = 0;
+        Compute(2, cases[i].lasso, cases[i].ridge, 0.25, 0.5);
+        EXPECT_EQ(panes.output, (Strings{"开始计算2次曲线...", cases[i].elapsed, ""})) << i;
+        EXPECT_EQ(panes.tree, (Strings{cases[i].name})) << i;
+        ASSERT_EQ(panes.shownCurves.size(), 1u);
+        EXPECT_EQ(panes.shownCurves[0].coefficients, expected[i]) << i;
+    }
+    EXPECT_EQ(doc.Curves().size(), 4u);
+}
+
+TEST_F(DocumentTest, ElapsedTimeWrapsAt32Bits) {
+    Simulate();
+    ClearRecords();
+    platform.ticks = {0, (1ULL << 32) + 0xFFFFFFFFULL};
+    Compute(1, false, false);
+    EXPECT_EQ(panes.output[1], "计算结束，用时:-1毫秒。");
+}
+
+TEST_F(DocumentTest, ImportSplitsByPosition) {
+    const std::string path = app_fakes::WriteFile("data.csv", kTenRows);
+    Import(path, 20.0f);
+    EXPECT_EQ(Values(doc.TrainX()), (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(Values(doc.TrainY()), (std::vector<double>{3, 5, 7, 9, 11, 13, 15, 17}));
+    EXPECT_EQ(Values(doc.TestX()), (std::vector<double>{9, 10}));
+    EXPECT_EQ(Values(doc.TestY()), (std::vector<double>{19, 21}));
+    EXPECT_EQ(panes.tree, (Strings{"root:文件数据"}));
+    EXPECT_EQ(panes.output, (Strings{"导入文件:" + path, "训练数据数量:8,测试数据数量:2"}));
+    EXPECT_EQ(panes.properties, (Strings{"文件名=" + path, "文件=是", "count:8,2"}));
+    EXPECT_EQ(platform.titles, (Strings{"data.csv-Trendfit"}));
+    EXPECT_EQ(doc.MinX(), 1.0);
+    EXPECT_EQ(doc.MaxX(), 10.0);
+    EXPECT_EQ(doc.MinY(), 3.0);
+    EXPECT_EQ(doc.MaxY(), 21.0);
+
+    // A fit on the training rows scores both sets.
+    ClearRecords();
+    Compute(1, false, false);
+    ASSERT_EQ(panes.shownCurves.size(), 1u);
+    EXPECT_NEAR(panes.shownCurves[0].coefficients[0], 1.0, 1e-9);
+    EXPECT_NEAR(panes.shownCurves[0].coefficients[1], 2.0, 1e-9);
+    EXPECT_LT(panes.shownCurves[0].testError, 1e-15);
+
+    // A later simulated load shows its own source again.
+    ClearRecords();
+    Simulate();
+    EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:800,200"}));
+}
+
+TEST_F(DocumentTest, ImportAtZeroPercentHasNoTestError) {
+    Import(app_fakes::WriteFile("zero.csv", kTenRows), 0.0f);
+    EXPECT_EQ(panes.output.back(), "训练数据数量:10,测试数据数量:0");
+    EXPECT_EQ(doc.TestX().Size(), 0u);
+    EXPECT_FALSE(doc.TestX().IsEmpty());  // storage of no elements, as built
+    ClearRecords();
+    Compute(1, false, false);
+    ASSERT_EQ(panes.shownCurves.size(), 1u);
+    EXPECT_TRUE(std::isnan(panes.shownCurves[0].testError));
+    EXPECT_FALSE(std::isnan(panes.shownCurves[0].trainError));
+}
+
+TEST_F(DocumentTest, FailedFitReportsAndKeepsTheDocument) {
+    Import(app_fakes::WriteFile("all-test.csv", kTenRows), 100.0f);
+    EXPECT_EQ(panes.output.back(), "训练数据数量:0,测试数据数量:10");
+    ClearRecords();
+    Compute(2, false, false);
+    EXPECT_EQ(platform.messageBoxes, (Strings{"此矩阵为空矩阵"}));
+    EXPECT_EQ(panes.output, (Strings{"开始计算2次曲线..."}));
+    EXPECT_TRUE(panes.tree.empty());
+    EXPECT_TRUE(panes.shownCurves.empty());
+    EXPECT_EQ(platform.updates, 0);
+    EXPECT_TRUE(doc.Curves().empty());
+
+    // The lasso fails the same way: the empty y is found first.
+    ClearRecords();
+    Compute(2, true, false);
+    EXPECT_EQ(platform.messageBoxes, (Strings{"此矩阵为空矩阵"}));
+    EXPECT_TRUE(doc.Curves().empty());
+}
+
+TEST_F(DocumentTest, SingularFitLeavesEarlierCurves) {
+    // Two rows at 50 %: one training point, which no line can be fitted through uniquely.
+    Import(app_fakes::WriteFile("single.csv", "x,y\n1,2\n3,4\n"), 50.0f);
+    EXPECT_EQ(panes.output.back(), "训练数据数量:1,测试数据数量:1");
+    ClearRecords();
+    Compute(1, false, true, 0.0, 1.0);  // ridge with a weight is solvable
+    ASSERT_EQ(doc.Curves().size(), 1u);
+    ClearRecords();
+    Compute(1, false, false);
+    EXPECT_EQ(platform.messageBoxes, (Strings{"矩阵不可逆"}));
+    EXPECT_EQ(panes.output, (Strings{"开始计算1次曲线..."}));
+    EXPECT_EQ(doc.Curves().size(), 1u);
+    EXPECT_EQ(doc.CurrentCurve(), 0u);
+    EXPECT_FALSE(doc.GetChartData().coefficients.empty());
+}
+
+TEST_F(DocumentTest, FailedImportKeepsTheDocument) {
+    Simulate();
+    Compute(2, false, false);
+    const std::vector<double> trainX = Values(doc.TrainX());
+    const ChartData before = doc.GetChartData();
+    ClearRecords();
+
+    // A one-column file is refused by the dialog, but the user confirms anyway.
+    const std::string path = app_fakes::WriteFile("one.csv", "x\n1\n2\n3\n");
+    platform.file = [path](CFileDataDlg& dlg) {
+        EXPECT_EQ(dlg.OnChooseFile(path).choice, CFileDataDlg::FileChoice::NotTwoColumns);
+        return true;
+    };
+    doc.OnFileOpen();
+    EXPECT_EQ(platform.messageBoxes, (Strings{"矩阵索引越界"}));
+    EXPECT_TRUE(panes.output.empty());
+    EXPECT_TRUE(panes.tree.empty());
+    EXPECT_TRUE(panes.properties.empty());
+    EXPECT_TRUE(platform.titles.empty());
+    EXPECT_EQ(platform.updates, 0);
+    EXPECT_EQ(Values(doc.TrainX()), trainX);
+    EXPECT_EQ(doc.Curves().size(), 1u);
+    const ChartData after = doc.GetChartData();
+    EXPECT_EQ(after.coefficients, before.coefficients);
+    EXPECT_EQ(after.trainPoints.size(), before.trainPoints.size());
+    EXPECT_EQ(after.minX, before.minX);
+    EXPECT_TRUE(doc.OnUpdateCompute());
+}
+
+TEST_F(DocumentTest, ImportWithoutAFileOrWithExtraColumns) {
+    // Confirmed without choosing a file: an empty data set that still counts as loaded.
+    platform.file = [](CFileDataDlg&) { return true; };
+    doc.OnFileOpen();
+    EXPECT_EQ(panes.output, (Strings{"导入文件:", "训练数据数量:0,测试数据数量:0"}));
+    EXPECT_EQ(platform.titles, (Strings{"-Trendfit"}));
+    EXPECT_TRUE(doc.OnUpdateCompute());
+    EXPECT_TRUE(doc.GetChartData().trainPoints.empty());
+
+    // A three-column file confirmed after the warning: columns 0 and 1 are taken.
+    ClearRecords();
+    Import(app_fakes::WriteFile("wide.csv", "a,b,c\n1,2,3\n4,5,6\n7,8,9\n"), 34.0f);
+    EXPECT_EQ(Values(doc.TrainX()), (std::vector<double>{1, 4}));
+    EXPECT_EQ(Values(doc.TrainY()), (std::vector<double>{2, 5}));
+    EXPECT_EQ(Values(doc.TestX()), (std::vector<double>{7}));
+    EXPECT_EQ(Values(doc.TestY()), (std::vector<double>{8}));
+}
+
+TEST_F(DocumentTest, CurveIndicesStayDistinctAcrossReloads) {
+    Simulate();
+    Compute(1, false, false);
+    Compute(2, false, false);
+    doc.SelectCurve(1);
+    ClearRecords();
+
+    Simulate();
+    EXPECT_TRUE(doc.Curves().empty());
+    EXPECT_EQ(doc.CurrentCurve(), 0u);
+    EXPECT_TRUE(doc.GetChartData().coefficients.empty());
+    EXPECT_TRUE(doc.Curves().empty());  // the snapshot did not insert a record
+
+    // Picking an index without a curve shows an empty record and stores nothing.
+    doc.SelectCurve(5);
+    ASSERT_EQ(panes.shownCurves.size(), 1u);
+    EXPECT_TRUE(panes.shownCurves[0].coefficients.empty());
+    EXPECT_EQ(panes.shownCurves[0].trainError, 0.0);
+    EXPECT_EQ(panes.shownCurves[0].lambdaL1, 0.0);
+    EXPECT_TRUE(doc.Curves().empty());
+    EXPECT_TRUE(doc.GetChartData().coefficients.empty());
+
+    ClearRecords();
+    Compute(3, false, false);
+    Compute(4, false, false);
+    EXPECT_EQ(panes.tree, (Strings{"item:3次曲线#0", "item:4次曲线#1"}));
+    ASSERT_EQ(doc.Curves().size(), 2u);
+    EXPECT_EQ(doc.Curves().at(0).coefficients.size(), 4u);
+    EXPECT_EQ(doc.Curves().at(1).coefficients.size(), 5u);
+    doc.SelectCurve(0);
+    EXPECT_EQ(doc.GetChartData().coefficients.size(), 4u);
+    doc.SelectCurve(-1);  // sign-extended: no such curve
+    EXPECT_TRUE(doc.GetChartData().coefficients.empty());
+    EXPECT_EQ(doc.Curves().size(), 2u);
+}
+
+TEST_F(DocumentTest, MissingPanesAreSkipped) {
+    FakePanes::Unregister();
+    Simulate();
+    Compute(2, true, false, 0.1);
+    doc.SelectCurve(0);
+    EXPECT_EQ(platform.titles, (Strings{"模拟数据-Trendfit"}));
+    EXPECT_EQ(doc.Curves().size(), 1u);
+    EXPECT_TRUE(panes.output.empty());
+    EXPECT_TRUE(panes.shownCurves.empty());
+}
+
+TEST(DocumentWithoutPlatform, CommandsDoNothing) {
+    CTrendfitDoc doc;
+    doc.OnSimulationData();
+    doc.OnFileOpen();
+    doc.OnCompute();
+    EXPECT_FALSE(doc.HasData());
+    // The command work itself runs without a platform too (batch use).
+    CSimulationDataDlg dlg;
+    dlg.m_nCount = 10;
+    EXPECT_TRUE(doc.ApplySimulationData(dlg));
+    EXPECT_EQ(doc.TrainX().Size(), 8u);
+    CStartComputeDlg compute;
+    EXPECT_TRUE(doc.ApplyCompute(compute));
+    EXPECT_EQ(doc.Curves().size(), 1u);
+}
