@@ -127,7 +127,7 @@ void KdTree::CtreatTree(const KdTreeDataTable& table) {
     detail::KdTreeDims dims = detail::KdTreeShared::Preprocessing(table);
     TreeHolder built;
     LinkedSink sink(table, built);
-    detail::BuildKdTree(table, dims, sink);
+    detail::CreateBranch(table, dims, sink);
 
     // Nothing can fail from here on: replace the old tree and lists together.
     FreeBranch(root);

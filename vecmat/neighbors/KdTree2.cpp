@@ -150,7 +150,7 @@ void KdTree2::CtreatTree(const KdTreeDataTable& table) {
     // the same table.
     std::vector<KdTreeNode> built(table.rows.size() + 20);
     TableSink sink(table, built);
-    detail::BuildKdTree(table, dims, sink);
+    detail::CreateBranch(table, dims, sink);
 
     nodes = std::move(built);
     root = 1;

@@ -81,14 +81,9 @@ private:
     // First unreported node of a depth-first walk that prefers the query's side: a node
     // coinciding with the query as soon as it is met, otherwise in post-order.
     Leaf FindLeaf(Ref start, const Found& found) const {
-        struct Frame {
-            Ref node;
-            Ref second;
-            double distance;
-            int stage;
-        };
         if (access_.IsNone(start)) return Leaf{access_.None(), 0.0};
-        std::vector<Frame> stack;
+        std::vector<Frame>& stack = frames_;
+        stack.clear();
         stack.push_back(Frame{start, access_.None(), 0.0, 0});
         while (!stack.empty()) {
             Frame& frame = stack.back();
@@ -147,7 +142,8 @@ private:
     // improvement. Both sides are searched where the sphere reaches the plane (left
     // first), otherwise only the query's side.
     void FindLesserNode(Ref start, const Found& found, Leaf& best) const {
-        std::vector<Ref> pending;
+        std::vector<Ref>& pending = pending_;
+        pending.clear();
         Ref node = start;
         std::size_t steps = 0;
         for (;;) {
@@ -170,8 +166,18 @@ private:
         }
     }
 
+    struct Frame {
+        Ref node;
+        Ref second;
+        double distance;
+        int stage;
+    };
+
     const Access& access_;
     const std::vector<double>& query_;
+    // Scratch stacks of the walks, kept across the passes of one query.
+    mutable std::vector<Frame> frames_;
+    mutable std::vector<Ref> pending_;
 };
 
 }  // namespace pct::Ko::detail

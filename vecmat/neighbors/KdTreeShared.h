@@ -43,7 +43,8 @@ public:
     static double ComputeDistance(const std::vector<double>& a, const std::vector<double>& b);
 };
 
-// Builds the tree of `table` through `sink`, which owns the node storage:
+// Builds the whole tree of `table`, from the root down, through `sink`, which owns the
+// node storage:
 //   Handle sink.MakeRoot(std::size_t dim)
 //   Handle sink.MakeChild(Handle parent, bool left, std::size_t dim)
 //   void   sink.Fill(Handle node, std::size_t row)
@@ -51,7 +52,7 @@ public:
 // a sink that numbers them as they come gets pre-order numbers. The walk keeps its own
 // stack: a table of many equal rows makes a deep tree without deepening the call stack.
 template <class Sink>
-void BuildKdTree(const KdTreeDataTable& table, const KdTreeDims& dims, Sink& sink) {
+void CreateBranch(const KdTreeDataTable& table, const KdTreeDims& dims, Sink& sink) {
     using Handle = decltype(sink.MakeRoot(std::size_t{0}));
     struct Task {
         Handle parent;
