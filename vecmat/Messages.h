@@ -153,6 +153,9 @@ inline constexpr char kEigenVectorNoFreeVariable[] = "\xce\xb4\xd5\xd2\xb5\xbd\x
 
 // ---- regression: polynomial fits, CSV reader, simulated data, gradient descent ----
 
+// 缺少损失函数或梯度函数
+inline constexpr char kMissingLossOrGradient[] = "\xc8\xb1\xc9\xd9\xcb\xf0\xca\xa7\xba\xaf\xca\xfd\xbb\xf2\xcc\xdd\xb6\xc8\xba\xaf\xca\xfd";
+
 // ---- classify: tables, reports, LDA, classifiers, kernels, plain functions ----
 // 类别标识不是2种，不能进行线性二分类
 inline constexpr char kNotTwoClasses[] = "\xc0\xe0\xb1\xf0\xb1\xea\xca\xb6\xb2\xbb\xca\xc7" "2\xd6\xd6\xa3\xac\xb2\xbb\xc4\xdc\xbd\xf8\xd0\xd0\xcf\xdf\xd0\xd4\xb6\xfe\xb7\xd6\xc0\xe0";
