@@ -164,12 +164,13 @@ void CTrendfitDoc::OnFileOpen() {
 bool CTrendfitDoc::ApplyFileData(CFileDataDlg& dlg) {
     const pct::Matrix& matrix = dlg.m_dataModel.GetMatrix();
     const std::size_t n = matrix.GetRowCount();
-    // The test share, truncated toward zero; never more than the rows there are.
-    const double share = static_cast<double>(n) * static_cast<double>(dlg.m_fTestPercent) / 100.0;
+    // The test share in single precision, like the percentage itself, truncated toward
+    // zero. Rounding the row count to float can exceed it, so the share is capped at n.
+    const float share = static_cast<float>(n) * dlg.m_fTestPercent / 100.0f;
     std::size_t nTest = 0;
-    if (share >= static_cast<double>(n)) {
+    if (static_cast<double>(share) >= static_cast<double>(n)) {
         nTest = n;
-    } else if (share > 0.0) {
+    } else if (share > 0.0f) {
         nTest = static_cast<std::size_t>(share);
     }
     const std::size_t nTrain = n - nTest;

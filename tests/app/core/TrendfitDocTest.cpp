@@ -331,6 +331,17 @@ TEST_F(DocumentTest, ImportSplitsByPosition) {
     EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:800,200"}));
 }
 
+TEST_F(DocumentTest, ImportShareIsTakenInSinglePrecision) {
+    // 33.3 as a float is just below 33.3, but 1000 * 33.3f rounds to 33300 in float: 333
+    // test rows, as the user typed.
+    std::string content = "x,y\n";
+    for (int i = 0; i < 1000; ++i) content += std::to_string(i) + "," + std::to_string(2 * i) + "\n";
+    Import(app_fakes::WriteFile("thousand.csv", content), 33.3f);
+    EXPECT_EQ(panes.output.back(), "训练数据数量:667,测试数据数量:333");
+    EXPECT_EQ(doc.TestPoints().front().x, 667.0);
+    EXPECT_EQ(doc.TrainPoints().back().y, 1332.0);
+}
+
 TEST_F(DocumentTest, ImportAtZeroPercentHasNoTestError) {
     Import(app_fakes::WriteFile("zero.csv", kTenRows), 0.0f);
     EXPECT_EQ(panes.output.back(), "训练数据数量:10,测试数据数量:0");
