@@ -1,0 +1,251 @@
+#include "app/ui/BatchMode.h"
+
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+#include <QSvgGenerator>
+
+#include <map>
+#include <ostream>
+
+#include "app/core/ChartRenderer.h"
+#include "app/core/FileDataDlg.h"
+#include "app/core/SimulationDataDlg.h"
+#include "app/core/StartComputeDlg.h"
+#include "app/core/TrendfitDoc.h"
+#include "app/ui/QtChartPainter.h"
+
+namespace trendfit {
+namespace {
+
+struct Option {
+    const char* name;
+    const char* valueName;
+    const char* help;
+    const char* defaultValue;
+};
+
+const Option kOptions[] = {
+    {"function", "sin|square|inverse", "Simulated curve: y=sin(x), y=x*x or y=1/x(x>0).", "sin"},
+    {"xmin", "x", "Left end of the simulated range.", "-3"},
+    {"xmax", "x", "Right end of the simulated range.", "3"},
+    {"count", "n", "Number of simulated points, 1 to 100000.", "1000"},
+    {"noise", "value", "Noise of the simulated points, at least 0.", "0.1"},
+    {"noise-kind", "uniform|normal", "Distribution of the noise.", "uniform"},
+    {"import", "file", "Import a two-column CSV file instead of simulating.", nullptr},
+    {"test-percent", "p", "Share of the points kept for testing, 0 to 100.", "20"},
+    {"degree", "d", "Fit a polynomial of this degree (at least 1).", nullptr},
+    {"lasso", "weight", "Use the L1 (lasso) penalty with this weight.", nullptr},
+    {"ridge", "weight", "Use the L2 (ridge) penalty with this weight.", nullptr},
+    {"image", "file", "Render the chart to this .png or .svg file.", nullptr},
+    {"size", "WxH", "Size of the rendered chart in pixels.", "1000x700"},
+};
+
+void AddOptions(QCommandLineParser& parser) {
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption({"batch", "Run without a window."});
+    parser.addOption({{"h", "help"}, "Show this help."});
+    for (const Option& o : kOptions) {
+        QCommandLineOption option(o.name, QString::fromUtf8(o.help), o.valueName);
+        if (o.defaultValue != nullptr) option.setDefaultValue(o.defaultValue);
+        parser.addOption(option);
+    }
+}
+
+// Reports the document's output lines on stdout.
+class PrintedOutput : public IOutputMessage {
+public:
+    explicit PrintedOutput(std::ostream& out) : m_out(out) {}
+    void AddMessage(int nTab, const std::string& strText) override {
+        if (nTab == 0) m_out << strText << '\n';
+    }
+    void ClearMessages(int) override {}
+
+private:
+    std::ostream& m_out;
+};
+
+// Fills the dialogs from the command line through the same exchange and checks the
+// window's dialogs use; a refused value or a message box ends the run with an error.
+class BatchPlatform : public IPlatformServices {
+public:
+    BatchPlatform(const QCommandLineParser& args, std::ostream& err) : m_args(args), m_err(err) {}
+
+    bool DoModal(CSimulationDataDlg& dlg) override {
+        const int function = Choice("function", {"sin", "square", "inverse"});
+        const int noiseKind = Choice("noise-kind", {"uniform", "normal"});
+        if (function < 0 || noiseKind < 0) return false;
+        DialogControls controls = dlg.ToControls();
+        controls.texts[CSimulationDataDlg::IDC_X_MIN] = Text("xmin");
+        controls.texts[CSimulationDataDlg::IDC_X_MAX] = Text("xmax");
+        controls.texts[CSimulationDataDlg::IDC_COUNT] = Text("count");
+        controls.texts[CSimulationDataDlg::IDC_NOISE] = Text("noise");
+        controls.texts[CSimulationDataDlg::IDC_TEST_PERCENT] = Text("test-percent");
+        controls.values[CSimulationDataDlg::IDC_FUNCTION] = function;
+        controls.values[CSimulationDataDlg::IDC_NOISE_TYPE] = noiseKind;
+        return Exchange(dlg.FromControls(controls),
+                        {{CSimulationDataDlg::IDC_X_MIN, "xmin"},
+                         {CSimulationDataDlg::IDC_X_MAX, "xmax"},
+                         {CSimulationDataDlg::IDC_COUNT, "count"},
+                         {CSimulationDataDlg::IDC_NOISE, "noise"},
+                         {CSimulationDataDlg::IDC_TEST_PERCENT, "test-percent"}});
+    }
+
+    bool DoModal(CFileDataDlg& dlg) override {
+        const QString path = QFileInfo(m_args.value("import")).absoluteFilePath();
+        const auto read = dlg.OnChooseFile(path.toStdString(), QFile::encodeName(path).toStdString());
+        if (read.choice != CFileDataDlg::FileChoice::Read) {
+            Fail(read.message.empty() ? "文件打开失败！" : read.message);
+            return false;
+        }
+        DialogControls controls = dlg.ToControls();
+        controls.texts[CFileDataDlg::IDC_TEST_PERCENT] = Text("test-percent");
+        return Exchange(dlg.FromControls(controls), {{CFileDataDlg::IDC_TEST_PERCENT, "test-percent"}});
+    }
+
+    bool DoModal(CStartComputeDlg& dlg) override {
+        DialogControls controls = dlg.ToControls();
+        controls.texts[CStartComputeDlg::IDC_DEGREE] = Text("degree");
+        controls.values[CStartComputeDlg::IDC_LASSO] = m_args.isSet("lasso") ? 1 : 0;
+        controls.values[CStartComputeDlg::IDC_RIDGE] = m_args.isSet("ridge") ? 1 : 0;
+        if (m_args.isSet("lasso")) controls.texts[CStartComputeDlg::IDC_LAMBDA_L1] = Text("lasso");
+        if (m_args.isSet("ridge")) controls.texts[CStartComputeDlg::IDC_LAMBDA_L2] = Text("ridge");
+        return Exchange(dlg.FromControls(controls), {{CStartComputeDlg::IDC_DEGREE, "degree"},
+                                                     {CStartComputeDlg::IDC_LAMBDA_L1, "lasso"},
+                                                     {CStartComputeDlg::IDC_LAMBDA_L2, "ridge"}});
+    }
+
+    void MessageBox(const std::string& text) override { Fail(text); }
+    void SetWindowTitle(const std::string&) override {}
+    void UpdateAllViews() override {}
+    std::uint64_t GetTickCount64() override { return MonotonicMilliseconds(); }
+
+    bool Failed() const { return m_failed; }
+
+private:
+    std::string Text(const char* option) const { return m_args.value(option).toStdString(); }
+
+    int Choice(const char* option, const QStringList& names) {
+        const int index = names.indexOf(m_args.value(option));
+        if (index < 0) Fail("--" + std::string(option) + ": expected one of " + names.join(", ").toStdString());
+        return index;
+    }
+
+    // Reports a refused field under the name of its option.
+    bool Exchange(const ExchangeResult& result, const std::map<int, const char*>& options) {
+        if (!result.ok) {
+            auto it = options.find(result.failedControl);
+            Fail(it == options.end() ? result.message : "--" + std::string(it->second) + ": " + result.message);
+        }
+        return result.ok;
+    }
+
+    void Fail(const std::string& message) {
+        m_err << "trendfit: " << message << '\n';
+        m_failed = true;
+    }
+
+    const QCommandLineParser& m_args;
+    std::ostream& m_err;
+    bool m_failed = false;
+};
+
+bool ParseSize(const QString& text, QSize& size) {
+    const QStringList parts = text.split('x');
+    if (parts.size() != 2) return false;
+    bool okW = false, okH = false;
+    size = QSize(parts[0].toInt(&okW), parts[1].toInt(&okH));
+    return okW && okH && size.width() > 0 && size.height() > 0 && size.width() <= 20000 &&
+           size.height() <= 20000;
+}
+
+bool RenderChart(const CTrendfitDoc& doc, const QString& file, QSize size) {
+    const ChartRect client{0, 0, size.width(), size.height()};
+    const ChartRenderer renderer;
+    if (file.endsWith(".svg", Qt::CaseInsensitive)) {
+        QSvgGenerator svg;
+        svg.setFileName(file);
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
+        svg.setTitle("Trendfit");
+        QPainter painter(&svg);
+        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
+        QtChartPainter chart(painter);
+        renderer.Draw(chart, client, doc.GetChartData());
+        return painter.end();
+    }
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QtChartPainter chart(painter);
+        renderer.Draw(chart, client, doc.GetChartData());
+    }
+    return image.save(file);
+}
+
+}  // namespace
+
+QString BatchUsage() {
+    QCommandLineParser parser;
+    AddOptions(parser);
+    return "Usage: trendfit [--batch [options]]\n\n"
+           "Without --batch Trendfit opens its window. With --batch it simulates data (or\n"
+           "imports --import FILE), fits one polynomial when --degree is given, prints the\n"
+           "lines of the output pane and renders the chart when --image is given.\n\n" +
+           parser.helpText().section('\n', 2) + "\n";
+}
+
+int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err) {
+    QCommandLineParser parser;
+    AddOptions(parser);
+    if (!parser.parse(QStringList{"trendfit"} + arguments)) {
+        err << "trendfit: " << parser.errorText().toStdString() << "\n(see trendfit --help)\n";
+        return 2;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "trendfit: unexpected argument " << parser.positionalArguments().first().toStdString()
+            << "\n(see trendfit --help)\n";
+        return 2;
+    }
+    QSize size;
+    if (!ParseSize(parser.value("size"), size)) {
+        err << "trendfit: --size must be WIDTHxHEIGHT, e.g. 1000x700\n";
+        return 2;
+    }
+    const QString image = parser.value("image");
+    if (!image.isEmpty() && !image.endsWith(".png", Qt::CaseInsensitive) &&
+        !image.endsWith(".svg", Qt::CaseInsensitive)) {
+        err << "trendfit: --image must name a .png or .svg file\n";
+        return 2;
+    }
+
+    PrintedOutput output(out);
+    IOutputMessage* previousOutput = g_pOutputMessage;
+    g_pOutputMessage = &output;
+    BatchPlatform platform(parser, err);
+    int status = 0;
+    {
+        CTrendfitDoc doc(&platform);
+        if (parser.isSet("import")) {
+            doc.OnFileOpen();
+        } else {
+            doc.OnSimulationData();
+        }
+        if (!platform.Failed() && parser.isSet("degree")) doc.OnCompute();
+        if (platform.Failed()) {
+            status = 2;
+        } else if (!image.isEmpty() && !RenderChart(doc, image, size)) {
+            err << "trendfit: cannot write " << image.toStdString() << '\n';
+            status = 2;
+        }
+    }
+    g_pOutputMessage = previousOutput;
+    out.flush();
+    return status;
+}
+
+}  // namespace trendfit

@@ -1,0 +1,24 @@
+#include "app/ui/Commands.h"
+
+namespace trendfit {
+
+QString CommandPrompt(int id) {
+    switch (id) {
+    case ID_SIMULATION_DATA: return "创建模拟数据\n模拟数据";
+    case ID_FILE_OPEN: return "打开现有文档\n打开";
+    case ID_FILE_PRINT: return "打印活动文档\n打印";
+    case ID_FILE_PRINT_PREVIEW: return "显示整页\n打印预览";
+    case ID_FILE_PRINT_SETUP: return "更改打印机选项和打印选项\n打印设置";
+    case ID_APP_ABOUT: return "显示程序信息、版本号和版权信息\n关于";
+    case ID_APP_EXIT: return "退出应用程序；提示保存文档\n退出";
+    case ID_VIEW_TOOLBAR: return "显示或隐藏工具栏\n切换工具栏";
+    case ID_VIEW_STATUS_BAR: return "显示或隐藏状态栏\n切换状态栏";
+    default: return {};
+    }
+}
+
+QString StatusText(int id) { return CommandPrompt(id).section('\n', 0, 0); }
+
+QString ToolTipText(int id) { return CommandPrompt(id).section('\n', 1, 1); }
+
+}  // namespace trendfit

@@ -1,0 +1,30 @@
+#pragma once
+
+// Command ids of the menus, toolbar and accelerators, and their prompts: the status-bar
+// text, a line feed, then the tooltip.
+
+#include <QString>
+
+namespace trendfit {
+
+enum Command : int {
+    ID_CUSTOMIZE = 126,
+    ID_SIMULATION_DATA = 32772,
+    ID_COMPUTE = 32778,
+    ID_FILE_OPEN = 57601,
+    ID_FILE_PRINT_SETUP = 57606,
+    ID_FILE_PRINT = 57607,
+    ID_FILE_PRINT_PREVIEW = 57609,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+};
+
+// The prompt of a command, empty when it has none (the compute command).
+QString CommandPrompt(int id);
+// The status-bar part of a prompt (before the line feed) and the tooltip part (after it).
+QString StatusText(int id);
+QString ToolTipText(int id);
+
+}  // namespace trendfit

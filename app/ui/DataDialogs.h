@@ -1,0 +1,36 @@
+#pragma once
+
+// The three input dialogs over their models: simulated data, data import and start compute.
+// Each shows its model's members when it opens and writes them back on "OK".
+
+#include "app/ui/ExchangeDialog.h"
+
+class CSimulationDataDlg;
+class CFileDataDlg;
+class CStartComputeDlg;
+
+// "模拟数据": function, range, count, noise and its kind, test percentage.
+class SimulationDataDialog : public ExchangeDialog {
+    Q_OBJECT
+public:
+    SimulationDataDialog(CSimulationDataDlg& model, QWidget* parent = nullptr);
+};
+
+// "数据导入": the file button reads a file into the model; count and percentage.
+class FileDataDialog : public ExchangeDialog {
+    Q_OBJECT
+public:
+    FileDataDialog(CFileDataDlg& model, QWidget* parent = nullptr);
+    // What the file button does once a file is chosen (the tests call it directly).
+    void OnChooseFile(const QString& path);
+
+private:
+    CFileDataDlg& m_model;
+};
+
+// "开始计算": degree and the two weights, each enabled by its check box.
+class StartComputeDialog : public ExchangeDialog {
+    Q_OBJECT
+public:
+    StartComputeDialog(CStartComputeDlg& model, QWidget* parent = nullptr);
+};

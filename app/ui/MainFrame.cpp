@@ -1,0 +1,247 @@
+#include "app/ui/MainFrame.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+#include "app/core/TrendfitDoc.h"
+#include "app/ui/AppLook.h"
+#include "app/ui/ClassView.h"
+#include "app/ui/Commands.h"
+#include "app/ui/OutputWnd.h"
+#include "app/ui/PropertiesWnd.h"
+#include "app/ui/QtPlatform.h"
+#include "app/ui/TrendfitApp.h"
+#include "app/ui/TrendfitView.h"
+
+using namespace trendfit;
+
+CMainFrame::CMainFrame(CTrendfitDoc& doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
+    theApp.m_nAppLook = QSettings().value("ApplicationLook", kDefaultAppLook).toUInt();
+
+    setObjectName("MainFrame");
+    setWindowTitle("无标题 - Trendfit");
+    resize(1280, 860);
+    m_view = new CTrendfitView(&m_doc, this);
+    setCentralWidget(m_view);
+    m_platform = std::make_unique<QtPlatform>(this, m_view);
+    m_doc.SetPlatform(m_platform.get());
+
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowNestedDocks |
+                   QMainWindow::AllowTabbedDocks);
+    CreateDockingWindows();
+    OnApplicationLook(theApp.m_nAppLook);
+    RestoreState();
+    UpdateCommandUI();
+}
+
+CMainFrame::~CMainFrame() { m_doc.SetPlatform(nullptr); }
+
+QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const QKeySequence& key) {
+    auto* action = new QAction(text, this);
+    action->setData(id);
+    if (!key.isEmpty()) action->setShortcut(key);
+    action->setStatusTip(StatusText(id));
+    const QString tip = ToolTipText(id);
+    if (!tip.isEmpty()) action->setToolTip(tip);
+    if (menu != nullptr) menu->addAction(action);
+    m_actions[id] = action;
+    connect(action, &QAction::triggered, this, &CMainFrame::UpdateCommandUI, Qt::QueuedConnection);
+    return action;
+}
+
+QAction* CMainFrame::Action(int id) const {
+    auto it = m_actions.find(id);
+    return it == m_actions.end() ? nullptr : it->second;
+}
+
+QAction* CMainFrame::LookAction(unsigned id) const {
+    for (QAction* action : m_looks->actions()) {
+        if (action->data().toUInt() == id) return action;
+    }
+    return nullptr;
+}
+
+void CMainFrame::CreateMenus() {
+    QMenu* data = menuBar()->addMenu("数据(&F)");
+    connect(AddCommand(data, ID_SIMULATION_DATA, "模拟数据(&N)", QKeySequence("Ctrl+N")),
+            &QAction::triggered, this, [this] { m_doc.OnSimulationData(); });
+    connect(AddCommand(data, ID_FILE_OPEN, "打开(&O)...", QKeySequence("Ctrl+O")),
+            &QAction::triggered, this, [this] { m_doc.OnFileOpen(); });
+    data->addSeparator();
+    connect(AddCommand(data, ID_FILE_PRINT, "打印(&P)...", QKeySequence("Ctrl+P")),
+            &QAction::triggered, m_view, &CTrendfitView::OnFilePrint);
+    connect(AddCommand(data, ID_FILE_PRINT_PREVIEW, "打印预览(&V)"), &QAction::triggered, m_view,
+            &CTrendfitView::OnFilePrintPreview);
+    connect(AddCommand(data, ID_FILE_PRINT_SETUP, "打印设置(&R)..."), &QAction::triggered, m_view,
+            &CTrendfitView::OnFilePrintSetup);
+    data->addSeparator();
+    connect(AddCommand(data, ID_APP_EXIT, "退出(&X)"), &QAction::triggered, this, &QWidget::close);
+
+    QMenu* compute = menuBar()->addMenu("计算(&C)");
+    connect(AddCommand(compute, ID_COMPUTE, "Trendfit(&R)", QKeySequence("Ctrl+R")),
+            &QAction::triggered, this, [this] { m_doc.OnCompute(); });
+    connect(compute, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
+
+    QMenu* view = menuBar()->addMenu("视图(&V)");
+    QMenu* panes = view->addMenu("工具栏和停靠窗口(&T)");
+    panes->menuAction()->setData(int(ID_VIEW_TOOLBAR));
+    panes->menuAction()->setStatusTip(StatusText(ID_VIEW_TOOLBAR));
+    m_actions[ID_VIEW_TOOLBAR] = panes->menuAction();
+    connect(panes, &QMenu::aboutToShow, this, [this, panes] {
+        panes->clear();
+        panes->addActions(createPopupMenu()->actions());
+    });
+    QAction* statusBarAction = AddCommand(view, ID_VIEW_STATUS_BAR, "状态栏(&S)");
+    statusBarAction->setCheckable(true);
+    statusBarAction->setChecked(true);
+    connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    QMenu* looks = view->addMenu("应用程序外观(&A)");
+    QMenu* office2007 = nullptr;
+    m_looks = new QActionGroup(this);
+    m_looks->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (const AppLookItem& item : AppLookMenuItems()) {
+        if (item.office2007 && office2007 == nullptr) office2007 = looks->addMenu("Office 2007(&7)");
+        QAction* action = (item.office2007 ? office2007 : looks)->addAction(item.text);
+        action->setCheckable(true);
+        action->setData(item.id);
+        m_looks->addAction(action);
+        connect(action, &QAction::triggered, this, [this, id = item.id] { OnApplicationLook(id); });
+    }
+
+    QMenu* help = menuBar()->addMenu("帮助(&H)");
+    connect(AddCommand(help, ID_APP_ABOUT, "关于 Trendfit(&A)..."), &QAction::triggered, this,
+            [this] { theApp.OnAppAbout(this); });
+}
+
+void CMainFrame::CreateToolBar() {
+    m_wndToolBar = addToolBar("标准");
+    m_wndToolBar->setObjectName("StandardToolBar");
+    m_wndToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    const std::pair<int, QStyle::StandardPixmap> buttons[] = {
+        {ID_SIMULATION_DATA, QStyle::SP_FileIcon},
+        {ID_FILE_OPEN, QStyle::SP_DialogOpenButton},
+        {ID_FILE_PRINT, QStyle::SP_DialogSaveButton},
+        {ID_APP_ABOUT, QStyle::SP_MessageBoxInformation},
+    };
+    for (const auto& [id, icon] : buttons) {
+        QAction* action = Action(id);
+        action->setIcon(style()->standardIcon(icon));
+        m_wndToolBar->addAction(action);
+    }
+    m_wndToolBar->addSeparator();
+    QAction* customize = AddCommand(nullptr, ID_CUSTOMIZE, "自定义...");
+    connect(customize, &QAction::triggered, this, &CMainFrame::OnCustomize);
+    m_wndToolBar->addAction(customize);
+}
+
+void CMainFrame::CreateStatusBar() {
+    m_readyLabel = new QLabel("就绪", this);
+    statusBar()->addWidget(m_readyLabel, 1);
+    for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
+        auto* label = new QLabel(indicator, this);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(40);
+        statusBar()->addPermanentWidget(label);
+    }
+}
+
+QString CMainFrame::StatusMessage() const {
+    const QString message = statusBar()->currentMessage();
+    return message.isEmpty() ? m_readyLabel->text() : message;
+}
+
+void CMainFrame::CreateDockingWindows() {
+    m_wndClassView = new CClassView(this);
+    m_wndOutput = new COutputWnd(this);
+    m_wndProperties = new CPropertiesWnd(this);
+    addDockWidget(Qt::LeftDockWidgetArea, m_wndClassView);
+    addDockWidget(Qt::BottomDockWidgetArea, m_wndOutput);
+    addDockWidget(Qt::RightDockWidgetArea, m_wndProperties);
+    resizeDocks({m_wndClassView, m_wndProperties}, {200, 200}, Qt::Horizontal);
+    resizeDocks({m_wndOutput}, {100}, Qt::Vertical);
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+    QMenu* menu = QMainWindow::createPopupMenu();
+    if (menu == nullptr) menu = new QMenu(this);
+    menu->addSeparator();
+    menu->addAction(Action(ID_CUSTOMIZE));
+    return menu;
+}
+
+void CMainFrame::OnCustomize() {
+    // Chooses which commands the toolbar shows.
+    QDialog dialog(this);
+    dialog.setWindowTitle("自定义");
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(new QLabel("工具栏 \"标准\" 上显示的命令:", &dialog));
+    std::vector<std::pair<QAction*, QCheckBox*>> choices;
+    for (QAction* action : m_wndToolBar->actions()) {
+        if (action->isSeparator() || action == Action(ID_CUSTOMIZE)) continue;
+        auto* box = new QCheckBox(QString(action->text()).remove('&'), &dialog);
+        box->setChecked(action->isVisible());
+        layout->addWidget(box);
+        choices.emplace_back(action, box);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return;
+    // A hidden command stays reachable from the menu; only its toolbar button goes.
+    for (auto& [action, box] : choices) {
+        if (QWidget* button = m_wndToolBar->widgetForAction(action)) button->setVisible(box->isChecked());
+    }
+}
+
+void CMainFrame::OnApplicationLook(unsigned id) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    theApp.m_nAppLook = id;
+    ApplyAppLook(*qApp, id);
+    if (QAction* action = LookAction(id)) {
+        action->setChecked(true);
+    } else if (QAction* checked = m_looks->checkedAction()) {
+        checked->setChecked(false);  // 211 to 214 and 219 have no menu item
+    }
+    if (m_wndOutput != nullptr) m_wndOutput->UpdateFonts();
+    update();
+    QSettings().setValue("ApplicationLook", id);
+    QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::UpdateCommandUI() {
+    if (QAction* compute = Action(ID_COMPUTE)) compute->setEnabled(m_doc.OnUpdateCompute());
+}
+
+void CMainFrame::SaveState() const {
+    QSettings settings;
+    settings.setValue("MainFrame/Geometry", saveGeometry());
+    settings.setValue("MainFrame/State", saveState());
+}
+
+void CMainFrame::RestoreState() {
+    QSettings settings;
+    restoreGeometry(settings.value("MainFrame/Geometry").toByteArray());
+    restoreState(settings.value("MainFrame/State").toByteArray());
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    SaveState();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+// The main window: menu bar, the toolbar "标准", the status bar, the chart view in the
+// middle and the three docking panes. Its layout and the application look persist in the
+// per-user settings.
+
+#include <QMainWindow>
+
+#include <map>
+#include <memory>
+
+class CTrendfitDoc;
+class CTrendfitView;
+class CClassView;
+class COutputWnd;
+class CPropertiesWnd;
+class QtPlatform;
+class QActionGroup;
+class QLabel;
+class QToolBar;
+
+class CMainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    // Reads the stored look, builds the window (OnCreate) and hands the document its
+    // platform services.
+    explicit CMainFrame(CTrendfitDoc& doc, QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The action of a command id (menu item or toolbar button), null when there is none.
+    QAction* Action(int id) const;
+    // The look menu's action of a look id.
+    QAction* LookAction(unsigned id) const;
+    CTrendfitView* View() const { return m_view; }
+    CClassView* ClassView() const { return m_wndClassView; }
+    COutputWnd* OutputWnd() const { return m_wndOutput; }
+    CPropertiesWnd* PropertiesWnd() const { return m_wndProperties; }
+    QToolBar* ToolBar() const { return m_wndToolBar; }
+    // The status bar's message area: "就绪" when idle, a command's prompt while its menu
+    // item is highlighted.
+    QString StatusMessage() const;
+
+    // Installs look `id`, re-applies the output fonts, redraws and stores the choice.
+    void OnApplicationLook(unsigned id);
+    // Enables the compute command exactly while the document holds data.
+    void UpdateCommandUI();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    QMenu* createPopupMenu() override;
+
+private:
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateDockingWindows();
+    QAction* AddCommand(QMenu* menu, int id, const QString& text, const QKeySequence& key = {});
+    void OnCustomize();
+    void SaveState() const;
+    void RestoreState();
+
+    CTrendfitDoc& m_doc;
+    CTrendfitView* m_view;
+    CClassView* m_wndClassView = nullptr;
+    COutputWnd* m_wndOutput = nullptr;
+    CPropertiesWnd* m_wndProperties = nullptr;
+    QToolBar* m_wndToolBar = nullptr;
+    QLabel* m_readyLabel = nullptr;
+    QActionGroup* m_looks = nullptr;
+    std::map<int, QAction*> m_actions;
+    std::unique_ptr<QtPlatform> m_platform;
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+// The properties pane "属性": a two-column grid (name, value) of groups and items with a
+// description area, showing the data source, the counts and the current curve.
+
+#include <QDockWidget>
+
+#include "app/core/AppInterfaces.h"
+
+class QComboBox;
+class QLabel;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+class CPropertiesWnd : public QDockWidget, public IPropetyChange {
+    Q_OBJECT
+public:
+    // Builds the initial grid and registers as g_pPropetyChange.
+    explicit CPropertiesWnd(QWidget* parent = nullptr);
+    ~CPropertiesWnd() override;
+
+    void SetPropertyValue(const std::string& strName, const std::string& strValue) override;
+    void SetDataCount(int nTrain, int nTest) override;
+    void ShowCurve(const CurveResult& curve) override;
+
+    QTreeWidget* Grid() const { return m_grid; }
+    // The value shown for the first property with this name under the group, or a null
+    // string when there is none.
+    QString Value(const QString& group, const QString& name) const;
+    QString Description() const;
+
+private:
+    QTreeWidgetItem* AddGroup(const QString& name, bool valueList);
+    QTreeWidgetItem* AddItem(QTreeWidgetItem* group, const QString& name, const QString& value,
+                             const QString& description, bool editable);
+    QTreeWidgetItem* FindGroup(const QString& name) const;
+    void SetValue(QTreeWidgetItem* item, const QString& value);
+    void ShowDescription(QTreeWidgetItem* item);
+
+    QComboBox* m_combo;
+    QTreeWidget* m_grid;
+    QLabel* m_description;
+};

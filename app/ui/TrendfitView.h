@@ -1,0 +1,47 @@
+#pragma once
+
+// The chart view: on every paint it takes the document's snapshot and draws the chart into
+// its client area. Printing and print preview run the same drawing, laid out on the
+// view's client rectangle and scaled onto the page.
+
+#include <QWidget>
+
+#include <memory>
+
+#include "app/core/ChartRenderer.h"
+
+class CTrendfitDoc;
+class QPrinter;
+
+class CTrendfitView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CTrendfitView(CTrendfitDoc* doc, QWidget* parent = nullptr);
+    ~CTrendfitView() override;
+
+    CTrendfitDoc* GetDocument() const { return m_pDoc; }
+
+    // Draws the chart of the document's current snapshot into `client` on any painter.
+    void OnDraw(QPainter& painter, const QRect& client) const;
+
+    // Print (Ctrl+P), print preview and print setup share one printer.
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void PrintTo(QPrinter& printer) const;
+
+    // The context menu with "剪切(&T)", "复制(&C)", "粘贴(&P)", all disabled: no window
+    // handles them.
+    QMenu* CreateContextMenu();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    QPrinter& Printer();
+
+    CTrendfitDoc* m_pDoc;
+    std::unique_ptr<QPrinter> m_printer;
+    trendfit::ChartRenderer m_renderer;
+};
