@@ -187,6 +187,28 @@ inline constexpr char kFeatureNameMismatch[] = "\xb2\xe2\xca\xd4\xca\xfd\xbe\xdd
 // Text stored for a failure whose exception carries no message (plain ASCII).
 inline constexpr char kUnknownException[] = "Unknown exception";
 
+// 训练数据错误
+inline constexpr char kTrainingDataError[] = "\xd1\xb5\xc1\xb7\xca\xfd\xbe\xdd\xb4\xed\xce\xf3";
+
+// 类型标签只能为0或1
+inline constexpr char kLogisticTagNotBinary[] = "\xc0\xe0\xd0\xcd\xb1\xea\xc7\xa9\xd6\xbb\xc4\xdc\xce\xaa" "0\xbb\xf2" "1";
+
+// 训练样本标签必须是1或-1
+inline constexpr char kSvmTrainingTagInvalid[] = "\xd1\xb5\xc1\xb7\xd1\xf9\xb1\xbe\xb1\xea\xc7\xa9\xb1\xd8\xd0\xeb\xca\xc7" "1\xbb\xf2-1";
+
+// 测试数据表中的数据与训练集数据不一致
+inline constexpr char kSvmTestHeaderMismatch[] = "\xb2\xe2\xca\xd4\xca\xfd\xbe\xdd\xb1\xed\xd6\xd0\xb5\xc4\xca\xfd\xbe\xdd\xd3\xeb\xd1\xb5\xc1\xb7\xbc\xaf\xca\xfd\xbe\xdd\xb2\xbb\xd2\xbb\xd6\xc2";
+
+// 测试样本标签必须是1或-1
+inline constexpr char kSvmTestTagInvalid[] = "\xb2\xe2\xca\xd4\xd1\xf9\xb1\xbe\xb1\xea\xc7\xa9\xb1\xd8\xd0\xeb\xca\xc7" "1\xbb\xf2-1";
+
+// Headings of the kernel classifier's training listing on standard output (not thrown).
+// 特征值：
+inline constexpr char kSvmEigenvaluesHeading[] = "\xcc\xd8\xd5\xf7\xd6\xb5\xa3\xba";
+
+// 最大特征值：
+inline constexpr char kSvmLargestEigenvalueHeading[] = "\xd7\xee\xb4\xf3\xcc\xd8\xd5\xf7\xd6\xb5\xa3\xba";
+
 // ---- neighbors: k-d trees ----
 
 // 维度数据类型数据与表中数据不匹配
