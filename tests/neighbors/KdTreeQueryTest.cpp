@@ -85,11 +85,11 @@ TYPED_TEST(KdTreeQuery, MatchesAScanOnRandomTables) {
 
 TYPED_TEST(KdTreeQuery, EveryKUpToAllRows) {
     std::mt19937 rng(7);
-    const KdTreeDataTable table = RandomTable(rng, 300, 4, 1, false);
+    const KdTreeDataTable table = RandomTable(rng, 2000, 5, 2, false);
     TypeParam tree;
     tree.CtreatTree(table);
-    const std::vector<double> query{0.5, 1.0, -2.0, 3.0};
-    for (std::size_t k = 1; k <= table.rows.size(); k += (k < 20 ? 1 : 37))
+    const std::vector<double> query{0.5, 1.0, -2.0, 3.0, 4.0};
+    for (std::size_t k = 1; k <= table.rows.size(); k += (k < 12 ? 1 : k / 2))
         ExpectExact(tree, table, query, k);
     ExpectExact(tree, table, query, table.rows.size());
 }
@@ -246,4 +246,22 @@ TYPED_TEST(KdTreeQuery, CopiesAnswerAfterTheSourceIsGone) {
     TypeParam taken(std::move(copy));
     EXPECT_TRUE(copy.FindNearbyPoints(query, 10).empty());
     EXPECT_EQ(taken.FindNearbyPoints(query, 10).size(), 10u);
+}
+
+TEST(KdTreeFree, FreeTreeEmptiesTheTreeButKeepsTheLists) {
+    KdTree tree;
+    tree.CtreatTree(Table({{0, 1, 9}, {1, 2, 8}, {0, 3, 7}, {1, 4, 6}}));
+    tree.FreeTree();
+    EXPECT_EQ(tree.GetRoot(), nullptr);
+    EXPECT_EQ(tree.GetDisDims(), std::vector<std::size_t>{0});
+    EXPECT_EQ(tree.GetConDims(), (std::vector<std::size_t>{2, 1}));
+    EXPECT_EQ(tree.GetDimCount(), 3u);
+    EXPECT_TRUE(tree.FindNearbyPoints({1}, 3).empty());
+    tree.FreeTree();  // twice is harmless
+
+    tree.CtreatTree(Table({{1, 5}, {2, 6}, {3, 7}}));
+    EXPECT_TRUE(tree.GetDisDims().empty());
+    EXPECT_EQ(tree.GetConDims(), (std::vector<std::size_t>{1, 0}));
+    EXPECT_EQ(tree.GetDimCount(), 2u);
+    EXPECT_EQ(tree.FindNearbyPoints({3, 7}, 1)[0].index, 2u);
 }
