@@ -7,6 +7,8 @@
 #include "vecmat/core/IMatrixFeature.h"
 #include "vecmat/core/Vector.h"
 #include "vecmat/core/Matrix.h"
+#include "vecmat/core/Determinant.h"
+#include "vecmat/core/Arrange.h"
 #include "vecmat/regression/Trendfit.h"
 #include "vecmat/regression/DataModel.h"
 #include "vecmat/regression/MatDataHelp.h"
