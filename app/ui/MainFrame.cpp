@@ -60,7 +60,6 @@ QAction* CMainFrame::AddCommand(QMenu* menu, int id, const QString& text, const 
     if (!tip.isEmpty()) action->setToolTip(tip);
     if (menu != nullptr) menu->addAction(action);
     m_actions[id] = action;
-    connect(action, &QAction::triggered, this, &CMainFrame::UpdateCommandUI, Qt::QueuedConnection);
     return action;
 }
 
@@ -79,9 +78,15 @@ QAction* CMainFrame::LookAction(unsigned id) const {
 void CMainFrame::CreateMenus() {
     QMenu* data = menuBar()->addMenu("数据(&F)");
     connect(AddCommand(data, ID_SIMULATION_DATA, "模拟数据(&N)", QKeySequence("Ctrl+N")),
-            &QAction::triggered, this, [this] { m_doc.OnSimulationData(); });
+            &QAction::triggered, this, [this] {
+                m_doc.OnSimulationData();
+                UpdateCommandUI();
+            });
     connect(AddCommand(data, ID_FILE_OPEN, "打开(&O)...", QKeySequence("Ctrl+O")),
-            &QAction::triggered, this, [this] { m_doc.OnFileOpen(); });
+            &QAction::triggered, this, [this] {
+                m_doc.OnFileOpen();
+                UpdateCommandUI();
+            });
     data->addSeparator();
     connect(AddCommand(data, ID_FILE_PRINT, "打印(&P)...", QKeySequence("Ctrl+P")),
             &QAction::triggered, m_view, &CTrendfitView::OnFilePrint);
