@@ -31,6 +31,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     m_visit = new QPushButton("访问官网", this);
     m_ok = new QPushButton("确定", this);
+    m_visit->setObjectName("1014");
+    m_ok->setObjectName("IDOK");
     m_visit->setAutoDefault(false);
     m_ok->setDefault(true);
     connect(m_visit, &QPushButton::clicked, this,

@@ -152,6 +152,31 @@ private:
     bool m_failed = false;
 };
 
+// Swaps the interface registry for a batch run and puts it back when the run ends.
+class RegistryScope {
+public:
+    explicit RegistryScope(IOutputMessage* output)
+        : m_doc(g_pDataDoc), m_tree(g_pDataTreeView), m_output(g_pOutputMessage), m_grid(g_pPropetyChange) {
+        g_pDataTreeView = nullptr;
+        g_pPropetyChange = nullptr;
+        g_pOutputMessage = output;
+    }
+    ~RegistryScope() {
+        g_pDataDoc = m_doc;
+        g_pDataTreeView = m_tree;
+        g_pOutputMessage = m_output;
+        g_pPropetyChange = m_grid;
+    }
+    RegistryScope(const RegistryScope&) = delete;
+    RegistryScope& operator=(const RegistryScope&) = delete;
+
+private:
+    IDataDoc* m_doc;
+    IDataTreeView* m_tree;
+    IOutputMessage* m_output;
+    IPropetyChange* m_grid;
+};
+
 bool ParseSize(const QString& text, QSize& size) {
     const QStringList parts = text.split('x');
     if (parts.size() != 2) return false;
@@ -224,8 +249,9 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
     }
 
     PrintedOutput output(out);
-    IOutputMessage* previousOutput = g_pOutputMessage;
-    g_pOutputMessage = &output;
+    // The run reports to its printed output only: panes of a window in the same process
+    // must not hear of it, and whatever was registered before is registered again after.
+    const RegistryScope registry(&output);
     BatchPlatform platform(parser, err);
     int status = 0;
     {
@@ -243,7 +269,6 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
             status = 2;
         }
     }
-    g_pOutputMessage = previousOutput;
     out.flush();
     return status;
 }
