@@ -283,22 +283,14 @@ TEST(DataModelRead, LargeFileReadWhole) {
 // Programs (Qt ones among them) adopt the user's locale, which may use a decimal comma;
 // the file format keeps '.'.
 TEST(DataModelRead, NumbersIgnoreTheProcessLocale) {
-    const std::string dir = ::testing::TempDir() + "locales_" + std::to_string(getpid());
-    const std::string command = "mkdir -p '" + dir + "' && localedef -i de_DE -f ISO-8859-1 '" + dir +
-                                "/de_DE.ISO-8859-1' >/dev/null 2>&1";
-    setenv("LOCPATH", dir.c_str(), 1);
-    const bool built = std::system(command.c_str()) == 0;
-    const char* set = built ? std::setlocale(LC_ALL, "de_DE.ISO-8859-1") : nullptr;
-    if (set == nullptr) {
-        unsetenv("LOCPATH");
-        GTEST_SKIP() << "no locale with a decimal comma could be made";
-    }
-    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
     DataModel model;
-    const bool ok = Read(model, "x,y\n1.5,2.25e1\n");
-    std::setlocale(LC_ALL, "C");
-    unsetenv("LOCPATH");
-    std::system(("rm -rf '" + dir + "'").c_str());
+    bool ok = false;
+    {
+        const testing_support::CommaDecimalLocale german;
+        if (!german.Active()) GTEST_SKIP() << "no locale with a decimal comma could be made";
+        ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
+        ok = Read(model, "x,y\n1.5,2.25e1\n");
+    }
     ASSERT_TRUE(ok);
     ExpectMatrix(model, M(1, 2, {1.5, 22.5}));
 }

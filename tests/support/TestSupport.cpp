@@ -1,7 +1,10 @@
 #include "tests/support/TestSupport.h"
 
 #include <iconv.h>
+#include <unistd.h>
 
+#include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 
@@ -20,6 +23,21 @@ std::string Gbk(const char* utf8) {
     if (rc == static_cast<size_t>(-1)) throw std::runtime_error("text has no GBK form");
     out.resize(out.size() - outLeft);
     return out;
+}
+
+CommaDecimalLocale::CommaDecimalLocale()
+    : m_dir(::testing::TempDir() + "locales_" + std::to_string(getpid())) {
+    const std::string command = "mkdir -p '" + m_dir + "' && localedef -i de_DE -f ISO-8859-1 '" + m_dir +
+                                "/de_DE.ISO-8859-1' >/dev/null 2>&1";
+    setenv("LOCPATH", m_dir.c_str(), 1);
+    m_active = std::system(command.c_str()) == 0 && std::setlocale(LC_ALL, "de_DE.ISO-8859-1") != nullptr;
+}
+
+CommaDecimalLocale::~CommaDecimalLocale() {
+    std::setlocale(LC_ALL, "C");
+    unsetenv("LOCPATH");
+    const int removed = std::system(("rm -rf '" + m_dir + "'").c_str());
+    (void)removed;
 }
 
 }  // namespace testing_support

@@ -12,6 +12,22 @@ namespace testing_support {
 // The GBK bytes of a UTF-8 literal, as the library's messages carry them.
 std::string Gbk(const char* utf8);
 
+// While alive, the whole process runs in a German locale, whose decimal point is ','. The
+// locale is compiled into a private folder, so the machine needs only the locale sources.
+// Active() tells whether it could be made; the destructor returns to the "C" locale.
+class CommaDecimalLocale {
+public:
+    CommaDecimalLocale();
+    ~CommaDecimalLocale();
+    CommaDecimalLocale(const CommaDecimalLocale&) = delete;
+    CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;
+    bool Active() const { return m_active; }
+
+private:
+    std::string m_dir;
+    bool m_active = false;
+};
+
 // Runs f and checks that it throws a std::exception (by value) whose what() is the GBK
 // form of `utf8Message`.
 template <class F>

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/TextFormat.h"
+#include "tests/support/TestSupport.h"
 
 using trendfit::Format;
 
@@ -31,18 +32,11 @@ TEST(TextFormat, SpecialAndLargeValues) {
 }
 
 TEST(TextFormat, IgnoresTheProcessLocale) {
-    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
-    bool switched = false;
-    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "ru_RU.UTF-8"}) {
-        if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-            switched = true;
-            break;
-        }
-    }
+    const testing_support::CommaDecimalLocale german;
+    if (!german.Active()) GTEST_SKIP() << "no locale with a decimal comma could be made";
+    ASSERT_EQ(std::string(std::localeconv()->decimal_point), ",");
     EXPECT_EQ(Format("%lf", {2.5}), "2.500000");
     EXPECT_EQ(trendfit::FormatGeneral(0.1, 15), "0.1");
-    std::setlocale(LC_NUMERIC, saved.c_str());
-    if (!switched) GTEST_SKIP() << "no locale with a decimal comma is installed";
 }
 
 TEST(TextFormat, ElapsedTimeIsCutTo32Bits) {
