@@ -1,0 +1,338 @@
+// The application shell through the real main frame: looks and their persistence, menus,
+// toolbar, status bar prompts, panes and the about box.
+
+#include <QAction>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <QUrl>
+#include <QtTest>
+
+#include <set>
+
+#include "app/core/TrendfitDoc.h"
+#include "app/ui/AboutDlg.h"
+#include "app/ui/AppLook.h"
+#include "app/ui/ClassView.h"
+#include "app/ui/Commands.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/OutputWnd.h"
+#include "app/ui/PropertiesWnd.h"
+#include "app/ui/TrendfitApp.h"
+#include "tests/app/ui/UiTestSupport.h"
+
+using namespace trendfit;
+
+namespace {
+
+// The menu bar's top menu with this title, or null.
+QMenu* TopMenu(CMainFrame* frame, const QString& title) {
+    for (QAction* action : frame->menuBar()->actions()) {
+        if (action->text() == title) return action->menu();
+    }
+    return nullptr;
+}
+
+QMenu* SubMenu(QMenu* menu, const QString& title) {
+    for (QAction* action : menu == nullptr ? QList<QAction*>() : menu->actions()) {
+        if (action->text() == title) return action->menu();
+    }
+    return nullptr;
+}
+
+QAction* Item(QMenu* menu, const QString& text) {
+    for (QAction* action : menu == nullptr ? QList<QAction*>() : menu->actions()) {
+        if (action->text() == text) return action;
+    }
+    return nullptr;
+}
+
+// Texts of a menu's entries in order; separators are "-".
+QStringList Texts(QMenu* menu) {
+    QStringList texts;
+    for (QAction* action : menu == nullptr ? QList<QAction*>() : menu->actions()) {
+        texts << (action->isSeparator() ? QString("-") : action->text());
+    }
+    return texts;
+}
+
+QMenu* LookMenu(CMainFrame* frame) { return SubMenu(TopMenu(frame, "视图(&V)"), "应用程序外观(&A)"); }
+
+// The checked entries of the look menu and its Office 2007 submenu.
+QStringList CheckedLooks(CMainFrame* frame) {
+    QStringList checked;
+    QMenu* looks = LookMenu(frame);
+    for (QMenu* menu : {looks, SubMenu(looks, "Office 2007(&7)")}) {
+        for (QAction* action : menu == nullptr ? QList<QAction*>() : menu->actions()) {
+            if (action->isChecked()) checked << action->text();
+        }
+    }
+    return checked;
+}
+
+QColor WindowColor() { return QApplication::palette().color(QPalette::Window); }
+
+}  // namespace
+
+// Receives the addresses the about box asks the desktop to open, instead of a browser.
+class UrlSink : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> opened;
+public slots:
+    void open(const QUrl& url) { opened << url; }
+};
+
+class AppShellTest : public QObject {
+    Q_OBJECT
+
+private:
+    ui_test::IsolatedSettings* m_settings = nullptr;
+
+    CMainFrame* Start() {
+        if (!theApp.InitInstance()) return nullptr;
+        QApplication::processEvents();
+        return theApp.MainFrame();
+    }
+
+private slots:
+    void initTestCase() { m_settings = new ui_test::IsolatedSettings; }
+    void cleanupTestCase() { delete m_settings; }
+    void init() { ui_test::IsolatedSettings::Clear(); }
+    void cleanup() { theApp.ExitInstance(); }
+
+    void firstStartUsesVisualStudio2008() {
+        QVERIFY(!QSettings().contains("ApplicationLook"));
+        CMainFrame* frame = Start();
+        QVERIFY(frame != nullptr);
+        QVERIFY(frame->isVisible());
+        QCOMPARE(theApp.m_nAppLook, 210u);
+        QCOMPARE(CheckedLooks(frame), QStringList{"Visual Studio 2008(&8)"});
+        QCOMPARE(frame->LookAction(210)->text(), QString("Visual Studio 2008(&8)"));
+        QCOMPARE(WindowColor(), QColor(AppLookWindowColor(210)));
+        QCOMPARE(QApplication::style()->name().toLower(), AppLookStyleName(210).toLower());
+    }
+
+    void lookMenuListsTheLooksInOrder() {
+        CMainFrame* frame = Start();
+        QMenu* looks = LookMenu(frame);
+        QVERIFY(looks != nullptr);
+        QCOMPARE(Texts(looks), (QStringList{"Windows 2000(&2)", "Office XP(&X)", "Windows XP(&W)",
+                                            "Office 2003(&3)", "Visual Studio 2005(&5)",
+                                            "Visual Studio 2008(&8)", "Office 2007(&7)"}));
+        QCOMPARE(Texts(SubMenu(looks, "Office 2007(&7)")),
+                 (QStringList{"蓝色样式(&B)", "黑色样式(&L)", "银色样式(&S)", "水绿色样式(&A)"}));
+        // 219 and 211 to 214 have no entry.
+        for (unsigned id : {211u, 212u, 213u, 214u, 219u}) QVERIFY(frame->LookAction(id) == nullptr);
+    }
+
+    void everyLookLooksDifferent() {
+        std::set<std::pair<QString, QString>> seen;
+        for (unsigned id : {205u, 206u, 207u, 208u, 209u, 210u, 215u, 216u, 217u, 218u, 219u}) {
+            const auto look = std::make_pair(AppLookStyleName(id).toLower(), AppLookWindowColor(id));
+            QVERIFY2(seen.insert(look).second, qPrintable(QString("look %1 repeats another").arg(id)));
+        }
+    }
+
+    void choosingSilverIsStoredAndComesBack() {
+        CMainFrame* frame = Start();
+        QAction* silver = Item(SubMenu(LookMenu(frame), "Office 2007(&7)"), "银色样式(&S)");
+        QVERIFY(silver != nullptr);
+        silver->trigger();
+        QCOMPARE(theApp.m_nAppLook, 217u);
+        QCOMPARE(QSettings().value("ApplicationLook").toUInt(), 217u);
+        QCOMPARE(CheckedLooks(frame), QStringList{"银色样式(&S)"});
+        QCOMPARE(WindowColor(), QColor(AppLookWindowColor(217)));
+
+        // Another look in force when the frame goes, so the new frame must restore silver.
+        theApp.ExitInstance();
+        ApplyAppLook(*qApp, 205);
+        QCOMPARE(WindowColor(), QColor(AppLookWindowColor(205)));
+        theApp.m_nAppLook = 0;
+
+        frame = Start();
+        QCOMPARE(theApp.m_nAppLook, 217u);
+        QCOMPARE(CheckedLooks(frame), QStringList{"银色样式(&S)"});
+        QCOMPARE(WindowColor(), QColor(AppLookWindowColor(217)));
+        QCOMPARE(QApplication::style()->name().toLower(), AppLookStyleName(217).toLower());
+    }
+
+    void everyChoiceIsWritten() {
+        CMainFrame* frame = Start();
+        for (unsigned id : {205u, 218u, 210u}) {
+            frame->LookAction(id)->trigger();
+            QCOMPARE(QSettings().value("ApplicationLook").toUInt(), id);
+            QCOMPARE(frame->LookAction(id)->isChecked(), true);
+            QCOMPARE(CheckedLooks(frame).size(), 1);
+        }
+    }
+
+    void lookOutsideTheTableKeepsTheOffice2007Colour() {
+        CMainFrame* frame = Start();
+        frame->LookAction(216)->trigger();
+        theApp.ExitInstance();
+        for (unsigned stored : {212u, 999u}) {
+            QSettings().setValue("ApplicationLook", stored);
+            frame = Start();
+            QCOMPARE(theApp.m_nAppLook, stored);
+            QCOMPARE(CheckedLooks(frame), QStringList());
+            QCOMPARE(WindowColor(), QColor(AppLookWindowColor(216)));
+            theApp.ExitInstance();
+        }
+    }
+
+    void menusCarryTheirTextsAndAccelerators() {
+        CMainFrame* frame = Start();
+        QStringList tops;
+        for (QAction* action : frame->menuBar()->actions()) tops << action->text();
+        QCOMPARE(tops, (QStringList{"数据(&F)", "计算(&C)", "视图(&V)", "帮助(&H)"}));
+        QCOMPARE(Texts(TopMenu(frame, "数据(&F)")),
+                 (QStringList{"模拟数据(&N)", "打开(&O)...", "-", "打印(&P)...", "打印预览(&V)",
+                              "打印设置(&R)...", "-", "退出(&X)"}));
+        QCOMPARE(Texts(TopMenu(frame, "计算(&C)")), QStringList{"Trendfit(&R)"});
+        QCOMPARE(Texts(TopMenu(frame, "视图(&V)")),
+                 (QStringList{"工具栏和停靠窗口(&T)", "状态栏(&S)", "应用程序外观(&A)"}));
+        QCOMPARE(Texts(TopMenu(frame, "帮助(&H)")), QStringList{"关于 Trendfit(&A)..."});
+
+        const std::pair<int, const char*> keys[] = {
+            {ID_SIMULATION_DATA, "Ctrl+N"}, {ID_FILE_OPEN, "Ctrl+O"}, {ID_FILE_PRINT, "Ctrl+P"},
+            {ID_COMPUTE, "Ctrl+R"}};
+        for (const auto& [id, key] : keys) {
+            QVERIFY(frame->Action(id) != nullptr);
+            QCOMPARE(frame->Action(id)->shortcut(), QKeySequence(key));
+        }
+        // Nothing to compute before data exists.
+        QVERIFY(!frame->Action(ID_COMPUTE)->isEnabled());
+        QVERIFY(frame->Action(ID_SIMULATION_DATA)->isEnabled());
+    }
+
+    void toolbarEndsWithCustomize() {
+        CMainFrame* frame = Start();
+        QToolBar* toolbar = frame->ToolBar();
+        QCOMPARE(toolbar->windowTitle(), QString("标准"));
+        const QList<QAction*> actions = toolbar->actions();
+        QVERIFY(!actions.isEmpty());
+        QCOMPARE(actions.last()->text(), QString("自定义..."));
+        QCOMPARE(actions.last()->data().toInt(), 126);
+        for (int id : {ID_SIMULATION_DATA, ID_FILE_OPEN, ID_FILE_PRINT, ID_APP_ABOUT}) {
+            QVERIFY2(actions.contains(frame->Action(id)), qPrintable(QString::number(id)));
+        }
+        QCOMPARE(frame->Action(ID_SIMULATION_DATA)->toolTip(), QString("模拟数据"));
+        QCOMPARE(frame->Action(ID_APP_ABOUT)->toolTip(), QString("关于"));
+    }
+
+    void panesHaveTheirCaptionsAndSides() {
+        CMainFrame* frame = Start();
+        QCOMPARE(frame->ClassView()->windowTitle(), QString("数据视图"));
+        QCOMPARE(frame->OutputWnd()->windowTitle(), QString("输出"));
+        QCOMPARE(frame->PropertiesWnd()->windowTitle(), QString("属性"));
+        QCOMPARE(frame->dockWidgetArea(frame->ClassView()), Qt::LeftDockWidgetArea);
+        QCOMPARE(frame->dockWidgetArea(frame->OutputWnd()), Qt::BottomDockWidgetArea);
+        QCOMPARE(frame->dockWidgetArea(frame->PropertiesWnd()), Qt::RightDockWidgetArea);
+        QCOMPARE(static_cast<IOutputMessage*>(frame->OutputWnd()), g_pOutputMessage);
+        QCOMPARE(static_cast<IDataTreeView*>(frame->ClassView()), g_pDataTreeView);
+        QCOMPARE(static_cast<IPropetyChange*>(frame->PropertiesWnd()), g_pPropetyChange);
+        QCOMPARE(static_cast<IDataDoc*>(theApp.Document()), g_pDataDoc);
+    }
+
+    void frameGoneLeavesNoPaneRegistered() {
+        Start();
+        theApp.ExitInstance();
+        QVERIFY(g_pOutputMessage == nullptr);
+        QVERIFY(g_pDataTreeView == nullptr);
+        QVERIFY(g_pPropetyChange == nullptr);
+        QVERIFY(g_pDataDoc == nullptr);
+    }
+
+    void statusBarShowsReadyAndThePrompt() {
+        CMainFrame* frame = Start();
+        QCOMPARE(frame->StatusMessage(), QString("就绪"));
+        QStringList indicators;
+        for (QLabel* label : frame->statusBar()->findChildren<QLabel*>()) indicators << label->text();
+        for (const char* indicator : {"CAP", "NUM", "SCRL"}) QVERIFY(indicators.contains(indicator));
+
+        // Open "数据(&F)" from the menu bar and highlight "模拟数据(&N)".
+        QMenu* data = TopMenu(frame, "数据(&F)");
+        frame->activateWindow();
+        frame->menuBar()->setActiveAction(data->menuAction());
+        QTRY_VERIFY(data->isVisible());
+        data->setActiveAction(frame->Action(ID_SIMULATION_DATA));
+        QCOMPARE(frame->StatusMessage(), QString("创建模拟数据"));
+        data->setActiveAction(frame->Action(ID_FILE_OPEN));
+        QCOMPARE(frame->StatusMessage(), QString("打开现有文档"));
+        data->hide();
+        frame->menuBar()->setActiveAction(nullptr);
+        QTRY_COMPARE(frame->StatusMessage(), QString("就绪"));
+    }
+
+    void aboutBoxOpensTheHomePageAndStaysOpen() {
+        CMainFrame* frame = Start();
+        UrlSink sink;
+        QDesktopServices::setUrlHandler("https", &sink, "open");
+        QDesktopServices::setUrlHandler("http", &sink, "open");
+        QSettings().setValue("HomePage", "https://trendfit.example/home");
+
+        struct Seen {
+            QString title;
+            QStringList labels;
+            QString visitText, okText;
+            bool okDefault = false, visitDefault = true;
+            bool openAfterVisit = false;
+            int openedAfterVisit = -1;
+        } seen;
+        ui_test::ModalWatch<CAboutDlg> watch(
+            [&](CAboutDlg* about) {
+                seen.title = about->windowTitle();
+                for (QLabel* label : about->findChildren<QLabel*>()) {
+                    if (!label->text().isEmpty()) seen.labels << label->text();
+                }
+                auto* visit = ui_test::Child<QPushButton>(about, "1014");
+                auto* ok = ui_test::Child<QPushButton>(about, "IDOK");
+                if (visit == nullptr || ok == nullptr) {
+                    about->reject();
+                    return;
+                }
+                seen.visitText = visit->text();
+                seen.okText = ok->text();
+                seen.okDefault = ok->isDefault();
+                seen.visitDefault = visit->isDefault();
+                visit->click();
+                seen.openAfterVisit = about->isVisible();
+                seen.openedAfterVisit = sink.opened.size();
+                // Return presses the default button.
+                QTest::keyClick(about, Qt::Key_Return);
+                if (about->isVisible()) about->reject();
+            });
+        frame->Action(ID_APP_ABOUT)->trigger();
+        QDesktopServices::unsetUrlHandler("https");
+        QDesktopServices::unsetUrlHandler("http");
+
+        QVERIFY(watch.Seen());
+        QCOMPARE(seen.title, QString("关于 Trendfit"));
+        QVERIFY(seen.labels.contains("Trendfit，版本 1.0"));
+        QCOMPARE(seen.visitText, QString("访问官网"));
+        QCOMPARE(seen.okText, QString("确定"));
+        QVERIFY(seen.okDefault);
+        QVERIFY(!seen.visitDefault);
+        QVERIFY(seen.openAfterVisit);
+        QCOMPARE(seen.openedAfterVisit, 1);
+        QCOMPARE(sink.opened.value(0), QUrl("https://trendfit.example/home"));
+    }
+
+    void aboutBoxWithoutConfigurationOpensTheBuiltInAddress() {
+        QVERIFY(!QSettings().contains("HomePage"));
+        const QUrl address(CAboutDlg::HomePage());
+        QVERIFY(address.isValid());
+        QVERIFY(address.scheme() == "https" || address.scheme() == "http");
+        QVERIFY(!address.host().isEmpty());
+    }
+};
+
+QTEST_MAIN(AppShellTest)
+#include "AppShellTest.moc"

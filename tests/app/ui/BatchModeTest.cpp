@@ -1,0 +1,322 @@
+// Batch mode in process: the lines it prints equal the window's "信息" lines for the same
+// run, its images are written with the window's drawing, and bad options are refused with
+// a message and a non-zero status.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QImage>
+#include <QListWidget>
+#include <QPainter>
+#include <QTreeWidgetItem>
+#include <QtTest>
+
+#include <sstream>
+
+#include "app/core/ChartRenderer.h"
+#include "app/core/TrendfitDoc.h"
+#include "app/ui/BatchMode.h"
+#include "app/ui/ClassView.h"
+#include "app/ui/Commands.h"
+#include "app/ui/DataDialogs.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/OutputWnd.h"
+#include "app/ui/QtChartPainter.h"
+#include "tests/app/ui/UiTestSupport.h"
+
+using namespace trendfit;
+
+namespace {
+
+struct BatchRun {
+    int status = -1;
+    QString out;
+    QString err;
+    QStringList Lines() const {
+        QStringList lines = out.split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();  // the final line feed
+        return lines;
+    }
+};
+
+BatchRun Run(const QStringList& arguments) {
+    std::ostringstream out;
+    std::ostringstream err;
+    BatchRun run;
+    run.status = RunBatch(arguments, out, err);
+    run.out = QString::fromStdString(out.str());
+    run.err = QString::fromStdString(err.str());
+    return run;
+}
+
+// 12 points on y = x*x - x, exactly representable.
+const QByteArray kCsv = "x,y\n-2,6\n-1.5,3.75\n-1,2\n-0.5,0.75\n0,0\n0.5,-0.25\n1,0\n1.5,0.75\n"
+                        "2,2\n2.5,3.75\n3,6\n3.5,8.75\n";
+
+}  // namespace
+
+class BatchModeTest : public QObject {
+    Q_OBJECT
+
+private:
+    ui_test::IsolatedSettings* m_settings = nullptr;
+    QTemporaryDir m_dir;
+    QString m_csv;
+    QString m_threeColumns;
+    CMainFrame* m_frame = nullptr;
+
+    QStringList InfoLines() const { return ui_test::Lines(m_frame->OutputWnd()->List(0)); }
+
+    // Runs a command of the window whose dialog `fill` completes before OK is pressed.
+    template <class Dialog>
+    bool RunCommand(int id, std::function<void(Dialog*)> fill) {
+        ui_test::ModalWatch<Dialog> watch([&](Dialog* dialog) {
+            fill(dialog);
+            ui_test::ClickOk(dialog);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        m_frame->Action(id)->trigger();
+        return watch.Seen();
+    }
+
+private slots:
+    void initTestCase() {
+        m_settings = new ui_test::IsolatedSettings;
+        ui_test::IsolatedSettings::Clear();
+        m_csv = m_dir.filePath("parabola.csv");
+        m_threeColumns = m_dir.filePath("three.csv");
+        QFile csv(m_csv);
+        QVERIFY(csv.open(QIODevice::WriteOnly));
+        csv.write(kCsv);
+        csv.close();
+        QFile three(m_threeColumns);
+        QVERIFY(three.open(QIODevice::WriteOnly));
+        three.write("a,b,c\n1,2,3\n");
+        three.close();
+        QVERIFY(theApp.InitInstance());
+        m_frame = theApp.MainFrame();
+    }
+
+    void cleanupTestCase() {
+        theApp.ExitInstance();
+        delete m_settings;
+    }
+
+    void simulatedRunPrintsTheWindowsLines() {
+        const int start = InfoLines().size();
+        QVERIFY(RunCommand<SimulationDataDialog>(ID_SIMULATION_DATA, [](SimulationDataDialog* d) {
+            ui_test::SetText(d, 1005, "300");
+            ui_test::SetText(d, 1003, "-1.5");
+            ui_test::SetText(d, 1004, "2.5");
+            ui_test::SetText(d, 1009, "0.2");
+            ui_test::SetText(d, 1008, "10");
+            ui_test::Child<QAbstractButton>(d, "1001")->click();
+            ui_test::Child<QAbstractButton>(d, "1007")->click();
+        }));
+        QVERIFY(RunCommand<StartComputeDialog>(ID_COMPUTE, [](StartComputeDialog* d) {
+            ui_test::SetText(d, 1013, "3");
+            ui_test::Child<QCheckBox>(d, "1017")->click();
+            ui_test::SetText(d, 1018, "0.01");
+        }));
+        const QStringList window = InfoLines().mid(start);
+        QCOMPARE(window.size(), 5);
+
+        const BatchRun batch = Run({"--batch", "--function", "square", "--count", "300", "--xmin", "-1.5",
+                                    "--xmax", "2.5", "--noise", "0.2", "--noise-kind", "normal",
+                                    "--test-percent", "10", "--degree", "3", "--lasso", "0.01"});
+        QCOMPARE(batch.err, QString());
+        QCOMPARE(batch.status, 0);
+        QCOMPARE(ui_test::MaskMilliseconds(batch.Lines()), ui_test::MaskMilliseconds(window));
+        QCOMPARE(batch.Lines().value(0), QString("创建模拟数据:二次曲线,x取值范围:-1.500000 至 2.500000, 噪声:0.200000"));
+        QCOMPARE(batch.Lines().value(1), QString("训练数据数量:270,测试数据数量:30"));
+        QCOMPARE(ui_test::MaskMilliseconds(batch.Lines().value(3)), QString("Lasso回归计算结束，用时:#毫秒。"));
+    }
+
+    void importedRunPrintsTheWindowsLinesAndDrawsTheWindowsChart() {
+        const int start = InfoLines().size();
+        QVERIFY(RunCommand<FileDataDialog>(ID_FILE_OPEN, [this](FileDataDialog* d) {
+            d->OnChooseFile(m_csv);
+            ui_test::SetText(d, 1014, "25");
+        }));
+        QVERIFY(RunCommand<StartComputeDialog>(ID_COMPUTE, [](StartComputeDialog* d) {
+            ui_test::SetText(d, 1013, "2");
+            ui_test::Child<QCheckBox>(d, "1015")->click();
+            ui_test::SetText(d, 1016, "0.5");
+        }));
+        const QStringList window = InfoLines().mid(start);
+        QCOMPARE(window.value(0), "导入文件:" + m_csv);
+        QCOMPARE(window.value(1), QString("训练数据数量:9,测试数据数量:3"));
+
+        const QString png = m_dir.filePath("chart.png");
+        const BatchRun batch = Run({"--batch", "--import", m_csv, "--test-percent", "25", "--degree", "2",
+                                    "--ridge", "0.5", "--image", png, "--size", "900x640"});
+        QCOMPARE(batch.err, QString());
+        QCOMPARE(batch.status, 0);
+        QCOMPARE(ui_test::MaskMilliseconds(batch.Lines()), ui_test::MaskMilliseconds(window));
+
+        // The data are fixed, so the picture is the window's chart of the same curve.
+        const CTrendfitDoc* doc = theApp.Document();
+        QCOMPARE(doc->Curves().size(), std::size_t(1));
+        ChartData data = doc->GetChartData();
+        QImage expected(900, 640, QImage::Format_RGB32);
+        expected.fill(Qt::white);
+        {
+            QPainter painter(&expected);
+            painter.setRenderHint(QPainter::Antialiasing, true);
+            painter.setRenderHint(QPainter::TextAntialiasing, true);
+            QtChartPainter chart(painter);
+            ChartRenderer().Draw(chart, ChartRect{0, 0, 900, 640}, data);
+        }
+        QImage written(png);
+        QCOMPARE(written.size(), QSize(900, 640));
+        QCOMPARE(written.convertToFormat(QImage::Format_RGB32), expected);
+    }
+
+    void batchLeavesTheWindowAlone() {
+        const QStringList lines = InfoLines();
+        QTreeWidgetItem* root = m_frame->ClassView()->Root();
+        const int children = root->childCount();
+        IDataDoc* doc = g_pDataDoc;
+        const BatchRun batch = Run({"--batch", "--count", "20", "--degree", "1"});
+        QCOMPARE(batch.status, 0);
+        QCOMPARE(InfoLines(), lines);
+        QCOMPARE(m_frame->ClassView()->Root(), root);
+        QCOMPARE(root->childCount(), children);
+        QCOMPARE(g_pDataDoc, doc);
+        QCOMPARE(g_pOutputMessage, static_cast<IOutputMessage*>(m_frame->OutputWnd()));
+        QCOMPARE(g_pDataTreeView, static_cast<IDataTreeView*>(m_frame->ClassView()));
+        QCOMPARE(m_frame->windowTitle(), QString("parabola.csv-Trendfit"));
+    }
+
+    void withoutADegreeNothingIsComputed() {
+        const BatchRun batch = Run({"--batch", "--count", "10", "--test-percent", "0"});
+        QCOMPARE(batch.status, 0);
+        QCOMPARE(batch.Lines(), (QStringList{"创建模拟数据:正弦sin,x取值范围:-3.000000 至 3.000000, 噪声:0.100000",
+                                             "训练数据数量:10,测试数据数量:0"}));
+    }
+
+    void pngAndSvgAreWritten() {
+        const QString png = m_dir.filePath("out.png");
+        const QString svg = m_dir.filePath("out.SVG");
+        BatchRun run = Run({"--batch", "--count", "100", "--degree", "3", "--image", png, "--size", "1000x700"});
+        QCOMPARE(run.status, 0);
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(1000, 700));
+        // Red curve, blue training points and the legend's magenta swatch are all there.
+        bool red = false, blue = false, magenta = false;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QRgb p = image.pixel(x, y);
+                red |= p == qRgb(255, 0, 0);
+                blue |= p == qRgb(0, 0, 255);
+                magenta |= p == qRgb(255, 0, 255);
+            }
+        }
+        QVERIFY(red);
+        QVERIFY(blue);
+        QVERIFY(magenta);
+
+        run = Run({"--batch", "--count", "100", "--degree", "3", "--image", svg});
+        QCOMPARE(run.status, 0);
+        QFile file(svg);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QString content = QString::fromUtf8(file.readAll());
+        QVERIFY(content.contains("<svg"));
+        QVERIFY(content.contains("训练数据"));
+        QVERIFY(content.contains("泛化数据"));
+    }
+
+    void emptyDataDrawsOnlyTheNotice() {
+        // A range of zero width gives no points at all.
+        const QString png = m_dir.filePath("empty.png");
+        const BatchRun run = Run({"--batch", "--xmin", "1", "--xmax", "1", "--image", png, "--size", "300x200"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.Lines().value(1), QString("训练数据数量:0,测试数据数量:0"));
+        const QImage image(png);
+        QCOMPARE(image.size(), QSize(300, 200));
+        QVERIFY(!image.isNull());
+    }
+
+    void badOptionsAreRefused_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<bool>("printsData");
+
+        const QString largest = "1.79769313486232e+308";
+        QTest::newRow("unknown option") << QStringList{"--batch", "--bogus"}
+                                        << "trendfit: Unknown option 'bogus'.\n(see trendfit --help)\n" << false;
+        QTest::newRow("missing value") << QStringList{"--batch", "--degree"}
+                                       << "trendfit: Missing value after '--degree'.\n(see trendfit --help)\n" << false;
+        QTest::newRow("stray argument") << QStringList{"--batch", "data.csv"}
+                                        << "trendfit: unexpected argument data.csv\n(see trendfit --help)\n" << false;
+        QTest::newRow("size") << QStringList{"--batch", "--size", "0x10"}
+                              << "trendfit: --size must be WIDTHxHEIGHT, e.g. 1000x700\n" << false;
+        QTest::newRow("size words") << QStringList{"--batch", "--size", "wide"}
+                                    << "trendfit: --size must be WIDTHxHEIGHT, e.g. 1000x700\n" << false;
+        QTest::newRow("image kind") << QStringList{"--batch", "--image", "chart.jpg"}
+                                    << "trendfit: --image must name a .png or .svg file\n" << false;
+        QTest::newRow("function") << QStringList{"--batch", "--function", "cos"}
+                                  << "trendfit: --function: expected one of sin, square, inverse\n" << false;
+        QTest::newRow("noise kind") << QStringList{"--batch", "--noise-kind", "pink"}
+                                    << "trendfit: --noise-kind: expected one of uniform, normal\n" << false;
+        // The percentage is checked before the count, as the dialog does.
+        QTest::newRow("percent before count")
+            << QStringList{"--batch", "--count", "0", "--test-percent", "101"}
+            << "trendfit: --test-percent: 请输入一个介于 0 和 100 之间的数字。\n" << false;
+        QTest::newRow("count zero") << QStringList{"--batch", "--count", "0"}
+                                    << "trendfit: --count: 请输入一个介于 1 和 100000 之间的整数。\n" << false;
+        QTest::newRow("count text") << QStringList{"--batch", "--count", "many"}
+                                    << "trendfit: --count: 请输入一个整数。\n" << false;
+        QTest::newRow("xmin text") << QStringList{"--batch", "--xmin", "left"}
+                                   << "trendfit: --xmin: 请输入一个数字。\n" << false;
+        QTest::newRow("negative noise") << QStringList{"--batch", "--noise", "-1"}
+                                        << "trendfit: --noise: 请输入一个介于 0 和 " + largest + " 之间的数字。\n"
+                                        << false;
+        QTest::newRow("degree zero") << QStringList{"--batch", "--count", "10", "--degree", "0"}
+                                     << "trendfit: --degree: 请输入一个介于 1 和 2147483647 之间的整数。\n" << true;
+        QTest::newRow("negative ridge")
+            << QStringList{"--batch", "--count", "10", "--degree", "2", "--ridge", "-1"}
+            << "trendfit: --ridge: 请输入一个介于 0 和 " + largest + " 之间的数字。\n" << true;
+        QTest::newRow("missing file") << QStringList{"--batch", "--import", m_dir.filePath("absent.csv")}
+                                      << "trendfit: 文件打开失败！\n" << false;
+        QTest::newRow("three columns") << QStringList{"--batch", "--import", m_threeColumns}
+                                       << "trendfit: 文件数据格式不对，可能不是2列数据！\n" << false;
+        QTest::newRow("unwritable image")
+            << QStringList{"--batch", "--count", "10", "--image", m_dir.filePath("no/such/dir/x.png")}
+            << "trendfit: cannot write " + m_dir.filePath("no/such/dir/x.png") + "\n" << true;
+    }
+
+    void badOptionsAreRefused() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QFETCH(bool, printsData);
+        const BatchRun run = Run(arguments);
+        QCOMPARE(run.err, message);
+        QCOMPARE(run.status, 2);
+        // Only what ran before the refusal is printed.
+        QCOMPARE(!run.out.isEmpty(), printsData);
+    }
+
+    void aFailingFitIsReported() {
+        // Every point is a test point: nothing to fit on.
+        const BatchRun run = Run({"--batch", "--count", "10", "--test-percent", "100", "--degree", "2"});
+        QCOMPARE(run.status, 2);
+        QVERIFY(run.err.startsWith("trendfit: "));
+        QVERIFY(run.err.size() > QString("trendfit: \n").size());
+        QCOMPARE(run.Lines().value(2), QString("开始计算2次曲线..."));
+        QCOMPARE(run.Lines().size(), 3);
+    }
+
+    void helpNamesEveryOption() {
+        const QString usage = BatchUsage();
+        QVERIFY(usage.startsWith("Usage: trendfit"));
+        for (const char* option : {"--batch", "--function", "--xmin", "--xmax", "--count", "--noise",
+                                   "--noise-kind", "--import", "--test-percent", "--degree", "--lasso",
+                                   "--ridge", "--image", "--size", "--help"}) {
+            QVERIFY2(usage.contains(option), option);
+        }
+    }
+};
+
+QTEST_MAIN(BatchModeTest)
+#include "BatchModeTest.moc"

@@ -1,0 +1,310 @@
+// The road of a typical request through the real main frame: simulated data through its
+// dialog, two computations, then choosing curves in the data tree. The output, the tree,
+// the grid, the window title and the view's drawing must follow each step.
+
+#include <QAction>
+#include <QCheckBox>
+#include <QImage>
+#include <QListWidget>
+#include <QPainter>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include "app/core/ChartRenderer.h"
+#include "app/core/TrendfitDoc.h"
+#include "app/ui/ClassView.h"
+#include "app/ui/Commands.h"
+#include "app/ui/DataDialogs.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/OutputWnd.h"
+#include "app/ui/PropertiesWnd.h"
+#include "app/ui/QtChartPainter.h"
+#include "app/ui/TrendfitView.h"
+#include "tests/app/ui/UiTestSupport.h"
+
+using namespace trendfit;
+
+namespace {
+
+QString Fixed(double value) { return QString::number(value, 'f', 6); }
+
+// Every row of the grid as "group/name=value", depth first.
+QStringList GridRows(const CPropertiesWnd* pane) {
+    QStringList rows;
+    QTreeWidget* grid = pane->Grid();
+    for (int i = 0; i < grid->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* group = grid->topLevelItem(i);
+        rows << group->text(0);
+        for (int j = 0; j < group->childCount(); ++j) {
+            rows << group->text(0) + "/" + group->child(j)->text(0) + "=" + group->child(j)->text(1);
+        }
+    }
+    return rows;
+}
+
+// The grid's "Trendfit" rows a curve must produce.
+QStringList CurveRows(const CurveResult& curve) {
+    QStringList rows{"Trendfit", "Trendfit/L1=" + Fixed(curve.lambdaL1), "Trendfit/L2=" + Fixed(curve.lambdaL2),
+                     "Trendfit/训练方差=" + Fixed(curve.trainError),
+                     "Trendfit/测试方差=" + Fixed(curve.testError)};
+    for (std::size_t i = 0; i < curve.coefficients.size(); ++i) {
+        rows << QString("Trendfit/X%1=%2").arg(i).arg(Fixed(curve.coefficients[i]));
+    }
+    return rows;
+}
+
+// What the view must show: the document's points with this curve, drawn as the view draws.
+QImage ExpectedChart(const CTrendfitDoc& doc, const CurveResult& curve, QSize size) {
+    ChartData data;
+    data.trainPoints = doc.TrainPoints();
+    data.testPoints = doc.TestPoints();
+    data.minX = doc.MinX();
+    data.minY = doc.MinY();
+    data.maxX = doc.MaxX();
+    data.maxY = doc.MaxY();
+    data.coefficients = curve.coefficients;
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    QtChartPainter chart(painter);
+    ChartRenderer().Draw(chart, ChartRect{0, 0, size.width(), size.height()}, data);
+    return image;
+}
+
+QImage Shown(CTrendfitView* view) { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// What one run of a dialog saw before OK closed it.
+struct DialogSeen {
+    bool opened = false;
+    QStringList texts;     // the edits' texts when it opened, by the ids asked for
+    QStringList refusals;  // messages of refused OKs
+    bool stayedOpen = true;
+    QString focusAfterRefusal;
+};
+
+}  // namespace
+
+class TypicalRequestTest : public QObject {
+    Q_OBJECT
+
+private:
+    ui_test::IsolatedSettings* m_settings = nullptr;
+    CMainFrame* m_frame = nullptr;
+    CTrendfitDoc* m_doc = nullptr;
+
+    QStringList InfoLines() const { return ui_test::Lines(m_frame->OutputWnd()->List(0)); }
+    QTreeWidgetItem* Root() const { return m_frame->ClassView()->Root(); }
+
+    // Runs "模拟数据" with the given count (refusing `badCount` first, if given) on the
+    // range -2 to 2 with noise 0.05.
+    DialogSeen Simulate(const QString& count, const QString& badCount = {}) {
+        DialogSeen seen;
+        ui_test::ModalWatch<SimulationDataDialog> watch([&](SimulationDataDialog* dialog) {
+            seen.opened = true;
+            for (int id : {1008, 1005, 1003, 1004, 1009}) seen.texts << ui_test::Text(dialog, id);
+            if (!badCount.isEmpty()) {
+                ui_test::SetText(dialog, 1005, badCount);
+                ui_test::MessageBoxWatch box;
+                ui_test::ClickOk(dialog);
+                seen.refusals << box.Text();
+                seen.stayedOpen = dialog->isVisible();
+                if (QWidget* focus = dialog->focusWidget()) seen.focusAfterRefusal = focus->objectName();
+            }
+            ui_test::SetText(dialog, 1005, count);
+            ui_test::SetText(dialog, 1003, "-2");
+            ui_test::SetText(dialog, 1004, "2");
+            ui_test::SetText(dialog, 1009, "0.05");
+            ui_test::ClickOk(dialog);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        m_frame->Action(ID_SIMULATION_DATA)->trigger();
+        QApplication::processEvents();
+        return seen;
+    }
+
+    // Runs "Trendfit" with the degree and, when given, a ridge weight.
+    DialogSeen Compute(const QString& degree, const QString& ridge = {}) {
+        DialogSeen seen;
+        ui_test::ModalWatch<StartComputeDialog> watch([&](StartComputeDialog* dialog) {
+            seen.opened = true;
+            for (int id : {1013, 1018, 1016}) seen.texts << ui_test::Text(dialog, id);
+            ui_test::SetText(dialog, 1013, degree);
+            if (!ridge.isEmpty()) {
+                ui_test::Child<QCheckBox>(dialog, "1015")->click();
+                ui_test::SetText(dialog, 1016, ridge);
+            }
+            ui_test::ClickOk(dialog);
+            if (dialog->isVisible()) dialog->reject();
+        });
+        m_frame->Action(ID_COMPUTE)->trigger();
+        QApplication::processEvents();
+        return seen;
+    }
+
+private slots:
+    void initTestCase() {
+        m_settings = new ui_test::IsolatedSettings;
+        ui_test::IsolatedSettings::Clear();
+        QVERIFY(theApp.InitInstance());
+        m_frame = theApp.MainFrame();
+        m_doc = theApp.Document();
+        m_frame->resize(1400, 900);
+        QVERIFY(QTest::qWaitForWindowExposed(m_frame));
+    }
+
+    void cleanupTestCase() {
+        theApp.ExitInstance();
+        delete m_settings;
+    }
+
+    void startsWithoutData() {
+        QCOMPARE(InfoLines(), (QStringList{"系统已经启动。", "导入数据文件或创建模拟数据", "开始数据Trendfit拟合计算..."}));
+        QCOMPARE(m_frame->ClassView()->Tree()->topLevelItemCount(), 0);
+        QVERIFY(!m_frame->Action(ID_COMPUTE)->isEnabled());
+        QVERIFY(!m_doc->HasData());
+        // Empty data: only the centred "没有数据" is drawn, so the view is not blank.
+        QImage shown = Shown(m_frame->View());
+        QImage blank(shown.size(), QImage::Format_RGB32);
+        blank.fill(Qt::white);
+        QVERIFY(shown != blank);
+    }
+
+    void simulatedDataFillsTreeOutputGridAndTitle() {
+        const DialogSeen seen = Simulate("200", "0");
+        QVERIFY(seen.opened);
+        QCOMPARE(seen.texts, (QStringList{"20", "1000", "-3", "3", "0.1"}));
+        QCOMPARE(seen.refusals, QStringList{"请输入一个介于 1 和 100000 之间的整数。"});
+        QVERIFY(seen.stayedOpen);
+        QCOMPARE(seen.focusAfterRefusal, QString("1005"));
+
+        QVERIFY(m_doc->HasData());
+        QCOMPARE(m_doc->TrainPoints().size(), std::size_t(160));
+        QCOMPARE(m_doc->TestPoints().size(), std::size_t(40));
+        QCOMPARE(InfoLines().mid(3), (QStringList{"创建模拟数据:正弦sin,x取值范围:-2.000000 至 2.000000, 噪声:0.050000",
+                                                 "训练数据数量:160,测试数据数量:40"}));
+        QCOMPARE(m_frame->OutputWnd()->List(0)->currentRow(), 4);
+        QCOMPARE(m_frame->ClassView()->Tree()->topLevelItemCount(), 1);
+        QCOMPARE(Root()->text(0), QString("模拟数据"));
+        QVERIFY(Root()->font(0).bold());
+        QCOMPARE(Root()->childCount(), 0);
+        CPropertiesWnd* grid = m_frame->PropertiesWnd();
+        QCOMPARE(grid->Value("数据", "文件"), QString("否"));
+        QCOMPARE(grid->Value("数据", "文件名"), QString(""));
+        QCOMPARE(grid->Value("数据数量", "训练数据"), QString("160"));
+        QCOMPARE(grid->Value("数据数量", "测试数据"), QString("40"));
+        QCOMPARE(m_frame->windowTitle(), QString("模拟数据-Trendfit"));
+        QTRY_VERIFY(m_frame->Action(ID_COMPUTE)->isEnabled());
+        QCOMPARE(Shown(m_frame->View()), ExpectedChart(*m_doc, CurveResult{}, m_frame->View()->size()));
+    }
+
+    void computingTwiceAddsTwoCurves() {
+        DialogSeen first = Compute("3");
+        QVERIFY(first.opened);
+        QCOMPARE(first.texts, (QStringList{"1", "0", "0"}));
+        QCOMPARE(m_doc->Curves().size(), std::size_t(1));
+        QCOMPARE(ui_test::MaskMilliseconds(InfoLines().mid(5)),
+                 (QStringList{"开始计算3次曲线...", "计算结束，用时:#毫秒。", ""}));
+
+        // Every run of the dialog starts from its defaults again.
+        DialogSeen second = Compute("2", "0.5");
+        QCOMPARE(second.texts, (QStringList{"1", "0", "0"}));
+        QCOMPARE(m_doc->Curves().size(), std::size_t(2));
+        QCOMPARE(ui_test::MaskMilliseconds(InfoLines().mid(8)),
+                 (QStringList{"开始计算2次曲线...", "岭回归(Ridge)计算结束，用时:#毫秒。", ""}));
+        QCOMPARE(m_frame->OutputWnd()->List(0)->currentRow(), InfoLines().size() - 1);
+
+        QCOMPARE(Root()->childCount(), 2);
+        QVERIFY(Root()->isExpanded());
+        QCOMPARE(Root()->child(0)->text(0), QString("3次曲线"));
+        QCOMPARE(Root()->child(1)->text(0), QString("2次曲线(Ridge)"));
+        QCOMPARE(Root()->child(0)->data(0, Qt::UserRole).toInt(), 0);
+        QCOMPARE(Root()->child(1)->data(0, Qt::UserRole).toInt(), 1);
+        QCOMPARE(m_frame->ClassView()->Tree()->currentItem(), Root()->child(1));
+
+        const CurveResult& ridge = m_doc->Curves().at(1);
+        QCOMPARE(ridge.coefficients.size(), std::size_t(3));
+        QCOMPARE(ridge.lambdaL2, 0.5);
+        QCOMPARE(m_doc->CurrentCurve(), std::size_t(1));
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()).mid(6), CurveRows(ridge));
+        QCOMPARE(m_doc->GetChartData().coefficients, ridge.coefficients);
+        QCOMPARE(Shown(m_frame->View()), ExpectedChart(*m_doc, ridge, m_frame->View()->size()));
+    }
+
+    void choosingTheFirstCurveBringsItBack() {
+        const CurveResult& cubic = m_doc->Curves().at(0);
+        QCOMPARE(cubic.coefficients.size(), std::size_t(4));
+        const QImage before = Shown(m_frame->View());
+        m_frame->ClassView()->Tree()->setCurrentItem(Root()->child(0));
+        QCOMPARE(m_doc->CurrentCurve(), std::size_t(0));
+        const ChartData snapshot = m_doc->GetChartData();
+        QCOMPARE(snapshot.coefficients, cubic.coefficients);
+        QCOMPARE(snapshot.trainError, cubic.trainError);
+        QCOMPARE(snapshot.testError, cubic.testError);
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()).mid(6), CurveRows(cubic));
+        const QImage after = Shown(m_frame->View());
+        QVERIFY(after != before);
+        QCOMPARE(after, ExpectedChart(*m_doc, cubic, m_frame->View()->size()));
+        // Choosing curves adds nothing to the output.
+        QCOMPARE(InfoLines().size(), 11);
+    }
+
+    void choosingTheRootChangesNothing() {
+        const QStringList grid = GridRows(m_frame->PropertiesWnd());
+        const QImage shown = Shown(m_frame->View());
+        m_frame->ClassView()->Tree()->setCurrentItem(Root());
+        QCOMPARE(m_frame->ClassView()->Tree()->currentItem(), Root());
+        QCOMPARE(m_doc->CurrentCurve(), std::size_t(0));
+        QCOMPARE(m_doc->GetChartData().coefficients, m_doc->Curves().at(0).coefficients);
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()), grid);
+        QCOMPARE(Shown(m_frame->View()), shown);
+        QCOMPARE(InfoLines().size(), 11);
+    }
+
+    void rightClickOnACurveChoosesIt() {
+        QTreeWidget* tree = m_frame->ClassView()->Tree();
+        QTreeWidgetItem* ridge = Root()->child(1);
+        QTest::mouseClick(tree->viewport(), Qt::RightButton, {}, tree->visualItemRect(ridge).center());
+        QCOMPARE(tree->currentItem(), ridge);
+        QCOMPARE(m_doc->CurrentCurve(), std::size_t(1));
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()).mid(6), CurveRows(m_doc->Curves().at(1)));
+    }
+
+    void unknownPropertyNameChangesNothing() {
+        const QStringList grid = GridRows(m_frame->PropertiesWnd());
+        QVERIFY(g_pPropetyChange != nullptr);
+        g_pPropetyChange->SetPropertyValue("没有这个属性", "1");
+        g_pPropetyChange->SetPropertyValue("x0", "1");
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()), grid);
+    }
+
+    void newDataStartsAFreshTree() {
+        const DialogSeen seen = Simulate("50");
+        QVERIFY(seen.opened);
+        QCOMPARE(seen.texts, (QStringList{"20", "1000", "-3", "3", "0.1"}));
+        QCOMPARE(Root()->childCount(), 0);
+        QCOMPARE(m_doc->Curves().size(), std::size_t(0));
+        QCOMPARE(InfoLines().mid(11), (QStringList{"创建模拟数据:正弦sin,x取值范围:-2.000000 至 2.000000, 噪声:0.050000",
+                                                  "训练数据数量:40,测试数据数量:10"}));
+        QCOMPARE(m_frame->PropertiesWnd()->Value("数据数量", "训练数据"), QString("40"));
+        QCOMPARE(Shown(m_frame->View()), ExpectedChart(*m_doc, CurveResult{}, m_frame->View()->size()));
+        // The next curve is a new one: the tree names it by the new index.
+        Compute("1");
+        QCOMPARE(Root()->childCount(), 1);
+        QCOMPARE(Root()->child(0)->text(0), QString("1次曲线"));
+        QCOMPARE(m_doc->Curves().size(), std::size_t(1));
+    }
+
+    void cancelledDialogChangesNothing() {
+        const QStringList lines = InfoLines();
+        ui_test::ModalWatch<SimulationDataDialog> watch([](SimulationDataDialog* dialog) { dialog->reject(); });
+        m_frame->Action(ID_SIMULATION_DATA)->trigger();
+        QVERIFY(watch.Seen());
+        QCOMPARE(InfoLines(), lines);
+        QCOMPARE(Root()->childCount(), 1);
+    }
+};
+
+QTEST_MAIN(TypicalRequestTest)
+#include "TypicalRequestTest.moc"
