@@ -49,6 +49,12 @@ TEST(Determinant, OrderZeroIsRefused) {
     EXPECT_EQ(source.getOrder(), 0);
     EXPECT_EQ(taken.getPoint(0, 0), 5.0);
     EXPECT_THROW_MSG(Determinant{source}, "行列式阶数必须大于0");
+
+    // The moved-from state has no elements: no ordering to expand, every index out of range.
+    EXPECT_EQ(source.getValue(), 0.0);
+    EXPECT_THROW_MSG(source.getPoint(0, 0), "元素索引越界");
+    EXPECT_THROW_MSG(source.Minor(0, 0), "元素索引越界");
+    EXPECT_THROW_MSG(source.Cramer({}), "此方程组没有结果");
 }
 
 TEST(Determinant, AssignmentCopiesDeeplyWithoutAnOrderCheck) {
