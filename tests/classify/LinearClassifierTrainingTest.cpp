@@ -198,6 +198,8 @@ TEST(LinearClassifierTraining, ErrorStringNeverWritesPastTheBuffer) {
     EXPECT_EQ(GetErrorString(handle, buffer, 0), length);
     EXPECT_EQ(GetErrorString(handle, buffer, -3), length);
     EXPECT_EQ(buffer[0], '#');
+    // No buffer: only the length, whatever size is claimed.
+    EXPECT_EQ(GetErrorString(handle, nullptr, 64), length);
 
     // Exactly the length: one byte short of the terminator, so the last byte is cut.
     std::memset(buffer, '#', sizeof buffer);

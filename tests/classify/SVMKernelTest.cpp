@@ -35,17 +35,17 @@ TEST(SVMKernels, Values) {
     EXPECT_EQ(zero.Calculate(a, b), 1.0);  // no added constant: (a . b)^0
 
     SVMGaussKernel gauss(1.0);
-    EXPECT_DOUBLE_EQ(gauss.Calculate(V({0, 0}), V({1, 1})), std::exp(-1.0));
+    EXPECT_EQ(gauss.Calculate(V({0, 0}), V({1, 1})), std::exp(-1.0));
     SVMGaussKernel wide(2.0);  // divisor (2 + 2) * 2 = 8
-    EXPECT_DOUBLE_EQ(wide.Calculate(a, b), std::exp(-5.0 / 8.0));
+    EXPECT_EQ(wide.Calculate(a, b), std::exp(-5.0 / 8.0));
 
     SVMLaplaceKernel laplace(2.0);
-    EXPECT_DOUBLE_EQ(laplace.Calculate(a, b), std::exp(-1.5));
+    EXPECT_EQ(laplace.Calculate(a, b), std::exp(-1.5));
 
     SVMSigmoidKernel plain(1.0, 0.0);
-    EXPECT_DOUBLE_EQ(plain.Calculate(a, b), std::tanh(5.0));
+    EXPECT_EQ(plain.Calculate(a, b), std::tanh(5.0));
     SVMSigmoidKernel shifted(0.5, -2.0);
-    EXPECT_DOUBLE_EQ(shifted.Calculate(a, b), std::tanh(0.5));
+    EXPECT_EQ(shifted.Calculate(a, b), std::tanh(0.5));
     EXPECT_EQ(shifted.scale, 0.5);
     EXPECT_EQ(shifted.offset, -2.0);
 

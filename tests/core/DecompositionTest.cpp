@@ -76,6 +76,11 @@ TEST(QRDecomposition, WithoutAnyReflectionQIsTheIdentity) {
     ExpectSameBits(q2, Matrix::CreateIdentityMatrix(2));
     ExpectSameBits(r2, small);
 
+    // Every column negligible (here all zero): still no reflection.
+    auto [q4, r4] = Matrix(3, 3).QRDecomposition(0.5);
+    ExpectSameBits(q4, Matrix::CreateIdentityMatrix(3));
+    ExpectSameBits(r4, Matrix(3, 3));
+
     // The same matrix reflected when the threshold is below its elements.
     auto [q3, r3] = small.QRDecomposition(1e-12);
     ExpectNear(q3 * r3, small, 1e-12);
@@ -213,6 +218,9 @@ TEST(PowershipMethod, Failures) {
     Vector three(std::vector<double>{1, 1, 1});
     EXPECT_THROW_MSG(Make(2, 2, {1, 0, 0, 1}).PowershipMethod(three, 1e-12, 10),
                      "矩阵与向量不能进行相乘");
+    // A zero budget answers before the matrix or the vector is looked at.
+    EXPECT_EQ(Matrix().PowershipMethod(three, 1e-12, 0), 0.0);
+    EXPECT_EQ(three.ToFeatureDatas(), (std::vector<double>{1, 1, 1}));
 
     // Nilpotent: the first step succeeds, the second meets the zero vector; v keeps the
     // value of the completed step.
