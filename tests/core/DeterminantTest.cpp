@@ -1,5 +1,6 @@
 #include <cmath>
 #include <map>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -137,6 +138,47 @@ TEST(Determinant, LargerOrdersStayExact) {
     std::vector<double> diagonal(8 * 8, 0.0);
     for (size_t i = 0; i < 8; ++i) diagonal[i * 8 + i] = static_cast<double>(i + 1);
     EXPECT_EQ(Make(8, diagonal).getValue(), 40320.0);
+}
+
+TEST(Determinant, OrdersNineAndTenMatchExactIntegerElimination) {
+    // Small integer elements keep every term (at most 2^n) and every partial sum (below
+    // n! * 2^n < 2^53) exact, so the expansion must give the true determinant, which
+    // fraction-free elimination finds in exact integers. A wrong sign or a missed or
+    // repeated ordering anywhere among the n! would show.
+    for (size_t n : {9u, 10u}) {
+        std::mt19937 engine(20261207);  // its raw output is the same on every platform
+        std::vector<double> values(n * n);
+        std::vector<long long> exact(n * n);
+        for (size_t i = 0; i < n * n; ++i) {
+            exact[i] = static_cast<long long>(engine() % 5) - 2;  // -2 .. 2
+            values[i] = static_cast<double>(exact[i]);
+        }
+        // Bareiss elimination with row swaps; every division is exact.
+        long long sign = 1, previous = 1;
+        bool singular = false;
+        for (size_t k = 0; k + 1 < n && !singular; ++k) {
+            size_t pivot = k;
+            while (pivot < n && exact[pivot * n + k] == 0) ++pivot;
+            if (pivot == n) {
+                singular = true;
+                break;
+            }
+            if (pivot != k) {
+                for (size_t c = 0; c < n; ++c) std::swap(exact[k * n + c], exact[pivot * n + c]);
+                sign = -sign;
+            }
+            for (size_t r = k + 1; r < n; ++r) {
+                for (size_t c = k + 1; c < n; ++c) {
+                    exact[r * n + c] =
+                        (exact[r * n + c] * exact[k * n + k] - exact[r * n + k] * exact[k * n + c]) / previous;
+                }
+            }
+            previous = exact[k * n + k];
+        }
+        const long long expected = singular ? 0 : sign * exact[n * n - 1];
+        ASSERT_NE(expected, 0) << "order " << n;  // a matrix that exercises the signs
+        EXPECT_EQ(Make(n, values).getValue(), static_cast<double>(expected)) << "order " << n;
+    }
 }
 
 TEST(Determinant, MinorDeletesTheColumnFirstThenTheRow) {

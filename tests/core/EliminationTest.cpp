@@ -104,6 +104,8 @@ TEST(Rank, ExaminesEveryMinor) {
     EXPECT_EQ(columns.Rank(), 2);
     EXPECT_EQ(columns.RankEx(), 2);
     ExpectExactly(rows, 3, 2, {1, 0, 0, 0, 0, 1});
+    // Only rows 0 and 2 together with columns 0 and 2 give a non-zero 2 x 2 minor.
+    EXPECT_EQ(Make(3, 3, {1, 0, 0, 0, 0, 0, 0, 0, 1}).Rank(), 2);
 }
 
 TEST(Rank, CommonShapes) {
