@@ -120,7 +120,7 @@ TEST(Determinant, SarrusRuleGroupsItsProductsAsWritten) {
 }
 
 TEST(Determinant, PermutationExpansionAddsTermsInTheOrderOfArrange) {
-    for (size_t n : {4u, 5u, 6u}) {
+    for (size_t n : {4u, 5u, 6u, 7u}) {
         const std::vector<double> values = Awkward(n);
         std::vector<size_t> indices(n);
         for (size_t i = 0; i < n; ++i) indices[i] = i;

@@ -26,29 +26,21 @@ double* AllocateSquare(size_t n) {
 // produces for the list 0 .. n-1, so the terms are added in the same order. Each term is
 // the product 1.0 * a(0, s(0)) * a(1, s(1)) * ... taken left to right, negated when s has
 // an odd number of inversions; a product prefix is reused while the ordering's leading
-// entries stay the same, which repeats exactly the same multiplications.
+// entries stay the same, which repeats exactly the same multiplications. Memory stays at
+// O(n) whatever n! is.
 double PermutationExpansion(const double* a, size_t n) {
     if (n < 2) return 0.0;  // Arrange yields no ordering for fewer than two entries
     std::vector<size_t> order(n);
     for (size_t i = 0; i < n; ++i) order[i] = i;
     std::vector<double> product(n + 1);
-    std::vector<unsigned char> odd(n + 1);  // parity of the inversions within the prefix
     product[0] = 1.0;
-    odd[0] = 0;
+    bool odd = false;  // parity of the inversion count of `order`
     size_t from = 0;
     double sum = 0.0;
     for (;;) {
-        for (size_t k = from; k < n; ++k) {
-            product[k + 1] = product[k] * a[k * n + order[k]];
-            unsigned char parity = odd[k];
-            for (size_t i = 0; i < k; ++i) {
-                if (order[k] < order[i]) parity ^= 1;
-            }
-            odd[k + 1] = parity;
-        }
-        double p = product[n];
-        if (odd[n]) p = -p;
-        sum += p;
+        for (size_t k = from; k < n; ++k) product[k + 1] = product[k] * a[k * n + order[k]];
+        const double p = product[n];
+        sum += odd ? -p : p;
 
         // Next ordering in lexicographic order; stop after the last (descending) one.
         size_t j = n - 1;
@@ -59,6 +51,10 @@ double PermutationExpansion(const double* a, size_t n) {
         while (order[swapWith] < order[pivot]) --swapWith;
         std::swap(order[pivot], order[swapWith]);
         for (size_t lo = pivot + 1, hi = n - 1; lo < hi; ++lo, --hi) std::swap(order[lo], order[hi]);
+        // Exchanging two entries flips the parity; reversing the L entries after the pivot
+        // is L / 2 more exchanges.
+        const size_t reversed = n - 1 - pivot;
+        odd = odd != (((reversed / 2) % 2) == 0);
         from = pivot;
     }
     return sum;
