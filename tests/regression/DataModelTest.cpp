@@ -100,7 +100,7 @@ TEST(DataModelRead, TitleBytesKeptAsTheyStand) {
 }
 
 TEST(DataModelRead, RaggedOrBlankLinesReturnFalseAndChangeNothing) {
-    for (const char* text : {"x,y\n1,2\n\n", "x,y\n1,2,3\n", "x,y\n1,,2\n", "x,y\n\n1,2\n",
+    for (const char* text : {"x,y\n1,2\n\n", "x,y\r\n1,2\r\n\r\n", "x,y\n1,2,3\n", "x,y\n1,,2\n", "x,y\n\n1,2\n",
                              "x,y\n1\n", "x\n1,2\n"}) {
         SCOPED_TRACE(text);
         DataModel model = Earlier();

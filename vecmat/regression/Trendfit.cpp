@@ -16,7 +16,9 @@ namespace pct::Ko {
 namespace {
 
 // The design matrix of a fit, held as one row-major array so that the fits never need its
-// transpose or any other m-sized matrix. Empty (0 rows, 0 columns) for an empty x.
+// transpose or any other m-sized matrix. Empty (0 rows, 0 columns) for an empty x. The
+// lasso-like fits need X only for its sums: there `data` stays null and the rows pass
+// through a block-sized buffer instead.
 struct Design {
     size_t rows = 0;
     size_t columns = 0;
@@ -49,14 +51,15 @@ inline void FillRow(double v, double* row, size_t columns) {
     for (size_t p = 2; p < columns; ++p) row[p] = std::pow(v, static_cast<double>(p));
 }
 
-// Allocates the design matrix of x; its rows are filled by the sample pass.
-Design BuildDesign(const Vector& x, size_t degree) {
+// The shape of the design matrix of x, failing as Expend does; with `keep` its array is
+// allocated, to be filled by the sample pass.
+Design BuildDesign(const Vector& x, size_t degree, bool keep) {
     Design design;
     const size_t m = x.Size();
     if (m == 0) return design;
     const size_t columns = DesignColumns(degree);
     CheckArraySize(m, columns);
-    design.data.reset(new double[m * columns]);
+    if (keep) design.data.reset(new double[m * columns]);
     design.rows = m;
     design.columns = columns;
     return design;
@@ -170,16 +173,19 @@ void Dispatch(size_t c, Args&&... args) {
 // Each element of N is the sum over the samples k = 0, 1, ... of X(k, i) * X(k, j) into
 // one accumulator starting at 0.0, exactly as the product of the transpose with X; since
 // X(k, i) * X(k, j) and X(k, j) * X(k, i) are the same double, the upper triangle is
-// accumulated and mirrored. B(i) is the sum over k of X(k, i) * y(k).
+// accumulated and mirrored. B(i) is the sum over k of X(k, i) * y(k). A design without
+// an array is filled into one block-sized buffer, reused block after block.
 template <size_t C>
 struct DesignPass {
     static void Run(const Vector& x, const Vector* y, Design& design, std::vector<double>& upper,
                     std::vector<double>& b) {
         const size_t c = design.columns;
+        std::unique_ptr<double[]> scratch;
+        if (!design.data) scratch.reset(new double[std::min(kBlock, design.rows) * c]);
         double ys[kBlock];
         for (size_t start = 0; start < design.rows; start += kBlock) {
             const size_t n = std::min(kBlock, design.rows - start);
-            double* rows = design.data.get() + start * c;
+            double* rows = design.data ? design.data.get() + start * c : scratch.get();
             for (size_t k = 0; k < n; ++k) FillRow(x[start + k], rows + k * c, c);
             BlockSums<C>::Normal(rows, n, c, upper.data());
             if (y != nullptr) {
@@ -205,11 +211,27 @@ struct ProjectPass {
 };
 
 // The design matrix of x together with N = X^T X and, for a y of the sample count,
-// B = X^T y. X stays the only array of the sample count.
+// B = X^T y. X stays the only array of the sample count (and is not kept at all when only
+// its sums are needed).
 struct NormalSystem {
+    explicit NormalSystem(Design d) : design(std::move(d)) {}
+
     Design design;
     std::vector<double> upper;  // N, filled in full by Normal()
     std::vector<double> b;
+
+    // One pass over the samples. Runs after the checks on the shapes, which need no sums,
+    // so the failures come in the order of building X, checking y and X, then forming the
+    // (d + 1) x (d + 1) products. B is summed only when y is given and has the sample
+    // count; otherwise a later check fails.
+    void Sum(const Vector& x, const Vector* y) {
+        const size_t c = design.columns;
+        CheckArraySize(c, c);
+        if (y != nullptr && y->Size() != design.rows) y = nullptr;
+        upper.assign(c * c, 0.0);
+        b.assign(c, 0.0);
+        Dispatch<DesignPass>(c, x, y, design, upper, b);
+    }
 
     Matrix Normal() {
         const size_t c = design.columns;
@@ -218,20 +240,6 @@ struct NormalSystem {
         return Matrix(c, c, upper.data());
     }
 };
-
-// Builds X (failing as Expend does) and its sums. Nothing is summed for an empty x. B is
-// summed only when y is given and has the sample count; otherwise a later check fails.
-NormalSystem BuildSystem(const Vector& x, size_t degree, const Vector* y) {
-    NormalSystem s;
-    s.design = BuildDesign(x, degree);
-    const size_t c = s.design.columns;
-    if (s.design.rows == 0) return s;
-    if (y != nullptr && y->Size() != s.design.rows) y = nullptr;
-    s.upper.assign(c * c, 0.0);
-    s.b.assign(c, 0.0);
-    Dispatch<DesignPass>(c, x, y, s.design, s.upper, s.b);
-    return s;
-}
 
 // R = (Inv X^T) y for an inverse Inv of the normal matrix, without forming the
 // (d + 1) x m matrix W = Inv X^T: each W(i, k) is formed when sample k is reached and
@@ -274,44 +282,49 @@ Matrix Trendfit::Expend(const Vector& x, size_t degree) {
 }
 
 Vector Trendfit::Fit(const Vector& x, const Vector& y, size_t degree) {
-    NormalSystem s = BuildSystem(x, degree, nullptr);
+    NormalSystem s(BuildDesign(x, degree, true));
     CheckTarget(y);
     CheckDesign(s.design);
+    s.Sum(x, nullptr);
     const Matrix inverse = s.Normal().InverseMatrixEx();
     CheckSameLength(s.design, y);
     return ProjectTarget(inverse, s.design, y);
 }
 
 Vector Trendfit::Ridge(const Vector& x, const Vector& y, double lambda, size_t degree) {
-    NormalSystem s = BuildSystem(x, degree, nullptr);
+    NormalSystem s(BuildDesign(x, degree, true));
     CheckTarget(y);
     CheckDesign(s.design);
     const Matrix penalty = lambda * Matrix::CreateIdentityMatrix(s.design.columns);
+    s.Sum(x, nullptr);
     const Matrix inverse = (s.Normal() + penalty).InverseMatrixEx();
     CheckSameLength(s.design, y);
     return ProjectTarget(inverse, s.design, y);
 }
 
+// The lasso-like fits use X only through X^T X and X^T y, so X is never kept whole.
 Vector Trendfit::Lasso(const Vector& x, const Vector& y, double lambda, size_t degree) {
-    NormalSystem s = BuildSystem(x, degree, &y);
+    NormalSystem s(BuildDesign(x, degree, false));
     CheckTarget(y);
     const Matrix ones = Matrix::CreateMatrixI(s.design.columns, 1);
     CheckDesign(s.design);
     const Matrix penalty = lambda * ones;
     CheckSameLength(s.design, y);
+    s.Sum(x, &y);
     const Matrix d = Matrix(s.design.columns, 1, s.b.data()) - penalty;
     return (s.Normal().InverseMatrixEx() * d).GetColVector(0);
 }
 
 Vector Trendfit::ElasticNet(const Vector& x, const Vector& y, double l1, double l2,
                             size_t degree) {
-    NormalSystem s = BuildSystem(x, degree, &y);
+    NormalSystem s(BuildDesign(x, degree, false));
     CheckTarget(y);
     const Matrix ones = Matrix::CreateMatrixI(s.design.columns, 1);
     const Matrix identity = Matrix::CreateIdentityMatrix(s.design.columns);
     CheckDesign(s.design);
     const Matrix penalty = l1 * ones;
     CheckSameLength(s.design, y);
+    s.Sum(x, &y);
     const Matrix d = Matrix(s.design.columns, 1, s.b.data()) - penalty;
     const Matrix ridge = l2 * identity;
     return ((s.Normal() + ridge).InverseMatrixEx() * d).GetColVector(0);
