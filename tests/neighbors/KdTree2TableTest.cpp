@@ -67,6 +67,24 @@ TEST(KdTree2Table, SavedTableAnswersLikeTheOriginal) {
     EXPECT_EQ(restored.GetNodes()[4].dim, -1);
 }
 
+TEST(KdTree2Table, RebuildStartsFromAFreshTable) {
+    // Entries 4 and 5 held nodes of the first tree; a smaller table must not keep them.
+    KdTree2 tree;
+    tree.CtreatTree(Column({5, 1, 4, 2, 3}));
+    tree.CtreatTree(Table({{1, 9}, {2, 8}, {3, 7}}));
+    const auto& nodes = tree.GetNodes();
+    ASSERT_EQ(nodes.size(), 23u);
+    for (std::size_t e = 4; e < nodes.size(); ++e) {
+        SCOPED_TRACE(e);
+        EXPECT_EQ(nodes[e].dim, -1);
+        EXPECT_TRUE(nodes[e].point.empty());
+        EXPECT_EQ(nodes[e].label, -1);
+        EXPECT_EQ(nodes[e].left + nodes[e].right + nodes[e].parent + nodes[e].index + nodes[e].id, 0u);
+    }
+    EXPECT_EQ(nodes[1].point.size(), 2u);
+    EXPECT_EQ(tree.FindNearbyPoints({3, 7}, 9).size(), 3u);
+}
+
 TEST(KdTree2Table, GetNodesIsTheTableItself) {
     KdTree2 tree;
     tree.CtreatTree(Column({5, 1, 4, 2, 3}));
@@ -130,6 +148,14 @@ TEST(KdTree2Table, TableBrokenAfterLoadingFailsTheQuery) {
         {"cycle", [](std::vector<Node>& t) { t[3].left = 1; }},
         {"parent cycle", [](std::vector<Node>& t) { t[1].parent = 2; }},
         {"dimension outside", [](std::vector<Node>& t) { t[1].dim = 4; }},
+        // The climb from entry 3 reaches entry 5 before any descent has measured it; its
+        // dimension lies inside its own point but beyond the query.
+        {"parent with a longer point",
+         [](std::vector<Node>& t) {
+             t[3].parent = 5;
+             t[5].point = {4, 0, 0};
+             t[5].dim = 2;
+         }},
     };
     for (const auto& [what, damage] : breaks) {
         SCOPED_TRACE(what);

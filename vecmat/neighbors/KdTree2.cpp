@@ -43,12 +43,12 @@ private:
 };
 
 // Query access by entry number. The table can be edited by the caller through GetNodes,
-// so every step is checked: a link outside the table, a dimension outside the point or a
-// walk longer than the table fails instead of reading astray or running for ever.
+// so every step is checked: a link outside the table, a dimension outside the point or the
+// query, or a walk longer than the table fails instead of reading astray or running for ever.
 class TableAccess {
 public:
     using Ref = std::size_t;
-    explicit TableAccess(const std::vector<Node>& nodes) : nodes_(nodes) {}
+    TableAccess(const std::vector<Node>& nodes, std::size_t width) : nodes_(nodes), width_(width) {}
 
     Ref Root() const { return 1; }
     Ref None() const { return 0; }
@@ -59,7 +59,11 @@ public:
     const std::vector<double>& Point(Ref e) const { return At(e).point; }
     std::size_t Dim(Ref e) const {
         const Node& node = At(e);
-        if (node.dim < 0 || static_cast<std::size_t>(node.dim) >= node.point.size()) Broken();
+        // A node reached only through a parent link has not been measured yet, so its
+        // point may be longer than the query: its dimension must fit both.
+        if (node.dim < 0 || static_cast<std::size_t>(node.dim) >= node.point.size() ||
+            static_cast<std::size_t>(node.dim) >= width_)
+            Broken();
         return static_cast<std::size_t>(node.dim);
     }
     std::size_t Index(Ref e) const { return At(e).index; }
@@ -73,6 +77,7 @@ private:
         return nodes_[e];
     }
     const std::vector<Node>& nodes_;
+    std::size_t width_;  // length of the query
 };
 
 // True when `nodes` holds one well-formed tree under entry 1.
@@ -163,7 +168,7 @@ std::vector<NearbyPoint> KdTree2::FindNearbyPoints(const std::vector<double>& qu
                                                    std::size_t k) const {
     if (root == 0) return {};
     if (query.size() != dimCount) pct::detail::Fail(msg::kKdQueryDimMismatch);
-    const TableAccess access(nodes);
+    const TableAccess access(nodes, query.size());
     return detail::KdTreeSearch<TableAccess>(access, query).FindNearbyPoints(k);
 }
 
