@@ -235,6 +235,19 @@ TEST(FeatureSelector, CorrelationKeepsColumnsAtOrAboveTheThreshold) {
               Columns{0});
 }
 
+TEST(FeatureSelector, CorrelationSkipsColumnsRemovedEarlier) {
+    // Every column correlates below 2 with the target, so each column judged is removed;
+    // the direct one (1) and the constant one (0, dropped by the variance entry) are not
+    // judged again and appear once.
+    const Matrix m = FromRows({{4, 1, 3, 2, 9}, {4, 5, 1, 4, 7}, {4, 2, 8, 6, 1}});
+    FeatureSelector s;
+    s.Target(4).AddFilter({1}).AddVariance(Columns{0, 1}, 0.0, pct::VT_Absolute);
+    s.AddCorrelation(Columns{}, 2.0, pct::CC_Pearson).AddCorrelation(Columns{3, 0, 1}, 2.0, pct::CC_Spearman);
+    const FitReturn r = s.FitFeature(m);
+    EXPECT_EQ(r.removed, (Columns{1, 0, 2, 3}));
+    EXPECT_TRUE(r.matrix == FromRows({{9}, {7}, {1}}));
+}
+
 TEST(FeatureSelector, SpearmanModeJudgesRanks) {
     // Column 0 rises with the target but not linearly: Spearman 1, Pearson below 0.9.
     const Matrix m = FromRows({{1, 1}, {2, 8}, {3, 27}, {4, 1000}});
