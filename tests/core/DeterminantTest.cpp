@@ -1,5 +1,6 @@
 #include <cmath>
 #include <map>
+#include <new>
 #include <random>
 #include <string>
 #include <utility>
@@ -56,6 +57,14 @@ TEST(Determinant, OrderZeroIsRefused) {
     EXPECT_THROW_MSG(source.getPoint(0, 0), "元素索引越界");
     EXPECT_THROW_MSG(source.Minor(0, 0), "元素索引越界");
     EXPECT_THROW_MSG(source.Cramer({}), "此方程组没有结果");
+}
+
+TEST(Determinant, AnOrderWhoseSquareWrapsAroundFailsLikeAnAllocation) {
+    // (2^32)^2 wraps to 0 in a 64-bit size_t.
+    const size_t wide = size_t{1} << (sizeof(size_t) * 4);
+    EXPECT_THROW(Determinant{wide}, std::bad_array_new_length);
+    double value = 1.0;
+    EXPECT_THROW(Determinant(wide, &value), std::bad_array_new_length);
 }
 
 TEST(Determinant, AssignmentCopiesDeeplyWithoutAnOrderCheck) {

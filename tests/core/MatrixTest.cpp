@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <new>
 #include <random>
 #include <string>
 #include <vector>
@@ -69,6 +70,16 @@ TEST(MatrixStorage, ConstructionNeedsRowsAndColumns) {
     EXPECT_THROW_MSG(Matrix(0, 1, values), "矩阵的行或列不能为0");
     ExpectMatrix(Matrix(2, 3), 2, 3, {0, 0, 0, 0, 0, 0});
     ExpectMatrix(Make(2, 2, {1, 2, 3, 4}), 2, 2, {1, 2, 3, 4});
+}
+
+TEST(MatrixStorage, ElementCountsThatWrapAroundFailLikeAnAllocation) {
+    // rows * columns = 2^64 would wrap to 0 and leave a zero-length array behind a shape
+    // that claims elements.
+    const size_t half = std::numeric_limits<size_t>::max() / 2 + 1;
+    EXPECT_THROW(Matrix(half, 2), std::bad_array_new_length);
+    EXPECT_THROW(Matrix(2, half), std::bad_array_new_length);
+    const double value = 1.0;
+    EXPECT_THROW(Matrix(half, 2, &value), std::bad_array_new_length);
 }
 
 TEST(MatrixStorage, EmptyStatesAndCopies) {
