@@ -360,13 +360,14 @@ double Trendfit::ComputTarge(const double* w, int count, double x, bool reversed
 double Trendfit::ComputErr(const std::vector<double>& xs, const std::vector<double>& ys,
                            const std::vector<double>& w, bool reversed) {
     const size_t m = xs.size();
-    // Without a y for every x there is no score: not-a-number, as for no points at all.
-    if (m == 0 || ys.size() < m) return std::numeric_limits<double>::quiet_NaN();
+    // Without a y for every x there is no score: nothing is read past ys.
+    if (ys.size() < m) return std::numeric_limits<double>::quiet_NaN();
     double sum = 0.0;
     for (size_t i = 0; i < m; ++i) {
         const double e = Evaluate(w.data(), w.size(), xs[i], reversed) - ys[i];
         sum += e * e;
     }
+    // No points: 0.0 / 0.0, the not-a-number this platform's division gives.
     return sum / static_cast<double>(m);
 }
 
