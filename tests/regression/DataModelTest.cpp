@@ -278,6 +278,19 @@ TEST(DataModelRead, LargeFileReadWhole) {
     EXPECT_EQ(m.GetPointValue(0, 1), 0.25);
     EXPECT_EQ(m.GetPointValue(99999, 0), 99999.0);
     EXPECT_EQ(m.GetPointValue(99999, 1), 99999.25);
+
+    // One ragged line at the very end, after every number could have been read: false,
+    // and the model keeps the earlier read.
+    DataModel ragged = Earlier();
+    EXPECT_FALSE(Read(ragged, text + "1,2,3\n"));
+    EXPECT_EQ(ragged.GetTitle(), (Titles{{0, "p"}, {1, "q"}}));
+    ExpectMatrix(ragged, M(1, 2, {7, 8}));
+    // A bad last cell: titles from the new file, the old matrix.
+    DataModel bad = Earlier();
+    ExpectStandardException<std::invalid_argument>([&] { Read(bad, text + "1,x\n"); },
+                                                   "invalid stod argument");
+    EXPECT_EQ(bad.GetTitle(), (Titles{{0, "x"}, {1, "y"}}));
+    ExpectMatrix(bad, M(1, 2, {7, 8}));
 }
 
 // Programs (Qt ones among them) adopt the user's locale, which may use a decimal comma;
