@@ -138,8 +138,13 @@ double PeakMiB(double (*reader)()) {
     }
     if (pid == 0) {
         close(fds[0]);
+        // The child never returns into the caller, not even by an exception.
         const long before = HighWaterKiB();
-        benchmark::DoNotOptimize(reader());
+        try {
+            benchmark::DoNotOptimize(reader());
+        } catch (...) {
+            _exit(1);
+        }
         const long after = HighWaterKiB();
         const double mib = before < 0 || after < 0 ? -1.0 : static_cast<double>(after - before) / 1024.0;
         const ssize_t written = write(fds[1], &mib, sizeof mib);
