@@ -5,6 +5,8 @@
 #include <new>
 #include <random>
 
+#include "vecmat/regression/Mt19937Prefix.h"
+
 namespace pct {
 
 namespace {
@@ -14,15 +16,15 @@ constexpr double kTwoPow21 = 2097152.0;
 constexpr double kTwoPowMinus53 = 1.1102230246251565e-16;
 constexpr double kTwoPow64 = 18446744073709551616.0;
 
-// A generator seeded with one fresh 32-bit value from the nondeterministic source.
-std::mt19937 NewGenerator(std::random_device& source) {
-    const std::uint32_t seed = static_cast<std::uint32_t>(source());
-    return std::mt19937(seed);
+// One fresh 32-bit seed from the nondeterministic source.
+std::uint32_t NewSeed(std::random_device& source) {
+    return static_cast<std::uint32_t>(source());
 }
 
 // Uniform double in [0, 1) from 53 random bits: the second output gives the high 32 bits,
 // the top 21 bits of the first the low 21.
-double Uniform(std::mt19937& generator) {
+template <class Generator>
+double Uniform(Generator& generator) {
     const std::uint32_t a = static_cast<std::uint32_t>(generator());
     const std::uint32_t b = static_cast<std::uint32_t>(generator());
     return (static_cast<double>(b) * kTwoPow21 + static_cast<double>(a >> 11)) * kTwoPowMinus53;
@@ -30,7 +32,8 @@ double Uniform(std::mt19937& generator) {
 
 // One standard normal value by the Marsaglia polar method; the pair's second value is
 // not used.
-double StandardNormal(std::mt19937& generator) {
+template <class Generator>
+double StandardNormal(Generator& generator) {
     double p = 0.0;
     double q = 0.0;
     double s = 0.0;
@@ -44,16 +47,17 @@ double StandardNormal(std::mt19937& generator) {
     return p * std::sqrt(-2.0 * std::log(s) / s);
 }
 
-// The noise of one point. Each draw uses a generator of its own, freshly seeded, so the
-// noise never takes outputs of the x generator.
+// The noise of one point. Each draw uses an MT19937 of its own, freshly seeded, so the
+// noise never takes outputs of the x generator. Such a generator gives only a few outputs
+// before it is dropped, so it is formed only as far as those need (same outputs).
 double Noise(std::random_device& source, double magnitude, std::int32_t type) {
     if (magnitude <= kEpsilon) return 0.0;
     if (type == 0) {
-        std::mt19937 generator = NewGenerator(source);
+        detail::Mt19937Prefix generator(NewSeed(source));
         return -magnitude + Uniform(generator) * (2.0 * magnitude);
     }
     if (type == 1) {
-        std::mt19937 generator = NewGenerator(source);
+        detail::Mt19937Prefix generator(NewSeed(source));
         return magnitude * StandardNormal(generator);
     }
     return 0.0;
@@ -109,7 +113,7 @@ SimDataReturn LinearSimData::CreateSimData(SimDataParam param) {
     const double magnitude = std::fabs(param.noise);
 
     std::random_device source;
-    std::mt19937 generator = NewGenerator(source);
+    std::mt19937 generator(NewSeed(source));
 
     const size_t nTest = TestCount(param.count, param.testRate);
     const size_t nTrain = param.count - nTest;
