@@ -2,6 +2,7 @@
 
 #include <climits>
 #include <exception>
+#include <utility>
 
 #include "vecmat/MessageText.h"
 
@@ -22,7 +23,10 @@ DialogControls CFileDataDlg::ToControls() const {
 
 ExchangeResult CFileDataDlg::FromControls(const DialogControls& controls) {
     DataExchange dx(controls);
-    dx.Text(IDC_PATH, m_strPath);
+    // The path box is read-only and only the file button sets the path. After a refused
+    // choice the box still shows the earlier file while the members name the new one, so
+    // the path is kept as the button set it: the path, the file name and the model's data
+    // always belong to one file.
     dx.Int(IDC_COUNT, m_nCount, INT_MIN, INT_MAX);
     dx.Float(IDC_TEST_PERCENT, m_fTestPercent, 0.0f, 100.0f);
     return dx.Result();
@@ -37,14 +41,21 @@ CFileDataDlg::FileChoiceResult CFileDataDlg::OnChooseFile(const std::string& ful
                                                           const std::string& localPath) {
     m_strPath = fullPath;
     m_strFileName = FileNameOf(fullPath);
+    // Every choice reads into an empty model, which then replaces the old one whatever the
+    // read came to. The reader leaves a model unchanged when it fails and keeps the old
+    // matrix for a file with a title line only, so reading into the old model would let the
+    // previous file's rows pass for the new file's.
+    pct::DataModel model;
     bool read = false;
     try {
-        read = m_dataModel.ReadCSV(localPath.c_str());
+        read = model.ReadCSV(localPath.c_str());
     } catch (const std::exception& e) {
         // A cell that is not a number (or an unreadable shape) must not end the program:
         // the user sees the reader's message and may choose another file.
+        m_dataModel = pct::DataModel();
         return FileChoiceResult{FileChoice::ReadError, pct::MessageToUtf8(e.what())};
     }
+    m_dataModel = std::move(model);
     if (!read) return FileChoiceResult{FileChoice::OpenFailed, kOpenFailedMessage};
     pct::Matrix& matrix = m_dataModel.GetMatrix();
     if (matrix.GetColumnCount() != 2) return FileChoiceResult{FileChoice::NotTwoColumns, kNotTwoColumnsMessage};

@@ -22,13 +22,15 @@ public:
     static const char* const kOpenFailedMessage;  // "文件打开失败！"
     static const char* const kNotTwoColumnsMessage;  // "文件数据格式不对，可能不是2列数据！"
 
-    std::string m_strPath;      // full path of the chosen file (UTF-8)
-    std::string m_strFileName;  // its name without the directory; not exchanged
+    std::string m_strPath;      // full path of the chosen file (UTF-8); set by the file button only
+    std::string m_strFileName;  // its name without the directory; set by the file button only
     int m_nCount = 0;           // data rows of the file read
     float m_fTestPercent = 20.0f;  // 0 ... 100
-    pct::DataModel m_dataModel;    // what the last read left
+    pct::DataModel m_dataModel;    // what the last chosen file yielded (empty when unread)
 
     trendfit::DialogControls ToControls() const;
+    // Copies the count and the percentage boxes into the members, checking the percentage.
+    // The read-only path box is shown but not copied back (see m_strPath).
     trendfit::ExchangeResult FromControls(const trendfit::DialogControls& controls);
 
     // What the file button's read came to.
@@ -47,8 +49,10 @@ public:
     // Runs after the user picked a file in the file dialog (a cancelled file dialog does not
     // call it). fullPath is the path to show (UTF-8); localPath is the same path in the
     // file system's encoding, handed to the reader. Sets m_strPath and m_strFileName, reads
-    // the file into m_dataModel and, for a two-column file, sets m_nCount. The controls are
-    // to be refreshed from ToControls() only for FileChoice::Read.
+    // the file into a new model that replaces m_dataModel (an unopened or unreadable file
+    // leaves it empty, a file of titles only has no columns) and, for a two-column file,
+    // sets m_nCount. The controls are to be refreshed from ToControls() only for
+    // FileChoice::Read.
     FileChoiceResult OnChooseFile(const std::string& fullPath, const std::string& localPath);
     FileChoiceResult OnChooseFile(const std::string& fullPath) { return OnChooseFile(fullPath, fullPath); }
 

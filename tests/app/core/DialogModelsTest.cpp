@@ -298,3 +298,62 @@ TEST(FileDialog, LocalPathIsWhatTheReaderOpens) {
     EXPECT_EQ(dlg.m_strFileName, "数据.csv");
     EXPECT_EQ(dlg.m_nCount, 2);
 }
+
+TEST(FileDialog, CountBoxIsCheckedBeforeThePercentage) {
+    CFileDataDlg dlg;
+    DialogControls controls = dlg.ToControls();
+    controls.texts[1013] = "7x";
+    controls.texts[1014] = "150";
+    ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1013);
+    EXPECT_EQ(result.message, "请输入一个整数。");
+    EXPECT_EQ(dlg.m_fTestPercent, 20.0f);
+
+    controls.texts[1013] = "12";
+    result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1014);
+    EXPECT_EQ(dlg.m_nCount, 12);  // copied before the failing field
+    EXPECT_EQ(dlg.m_fTestPercent, 20.0f);
+}
+
+// After a good file, a second choice that is refused must not leave the first file's rows
+// under the second file's name, nor the second file's rows under the first file's path.
+TEST(FileDialog, RefusedChoiceNeverMixesTwoFiles) {
+    const std::string good = app_fakes::WriteFile("mix-good.csv", "x,y\n1,2\n3,4\n5,6\n");
+    const std::string three = app_fakes::WriteFile("mix-three.csv", "a,b,c\n7,8,9\n");
+    const std::string titles = app_fakes::WriteFile("mix-titles.csv", "x,y\n");
+    const std::string bad = app_fakes::WriteFile("mix-bad.csv", "x,y\n1,oops\n");
+    const std::string missing = testing::TempDir() + "mix-missing.csv";
+
+    struct Case {
+        std::string path;
+        CFileDataDlg::FileChoice choice;
+        std::size_t rows;
+        std::size_t columns;
+    };
+    const Case cases[] = {
+        {three, CFileDataDlg::FileChoice::NotTwoColumns, 1, 3},
+        {titles, CFileDataDlg::FileChoice::NotTwoColumns, 0, 0},
+        {bad, CFileDataDlg::FileChoice::ReadError, 0, 0},
+        {missing, CFileDataDlg::FileChoice::OpenFailed, 0, 0},
+    };
+    for (const Case& c : cases) {
+        CFileDataDlg dlg;
+        ASSERT_EQ(dlg.OnChooseFile(good).choice, CFileDataDlg::FileChoice::Read);
+        const DialogControls shown = dlg.ToControls();  // not refreshed after the refusal
+        EXPECT_EQ(dlg.OnChooseFile(c.path).choice, c.choice) << c.path;
+        EXPECT_EQ(dlg.m_dataModel.GetMatrix().GetRowCount(), c.rows) << c.path;
+        EXPECT_EQ(dlg.m_dataModel.GetMatrix().GetColumnCount(), c.columns) << c.path;
+        EXPECT_EQ(dlg.m_nCount, 3) << c.path;  // the count box keeps the earlier file's count
+
+        // Confirming with the stale boxes keeps the path of the file the model came from.
+        EXPECT_TRUE(dlg.FromControls(shown).ok) << c.path;
+        EXPECT_EQ(dlg.m_strPath, c.path);
+        EXPECT_EQ(dlg.m_strFileName, CFileDataDlg::FileNameOf(c.path));
+    }
+
+    // A title line alone in a fresh dialog: nothing to import either.
+    CFileDataDlg fresh;
+    EXPECT_EQ(fresh.OnChooseFile(titles).choice, CFileDataDlg::FileChoice::NotTwoColumns);
+    EXPECT_TRUE(fresh.m_dataModel.GetMatrix().IsEmpty());
+}

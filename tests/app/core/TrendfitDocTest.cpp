@@ -498,3 +498,88 @@ TEST(DocumentWithoutPlatform, CommandsDoNothing) {
     EXPECT_TRUE(doc.ApplyCompute(compute));
     EXPECT_EQ(doc.Curves().size(), 1u);
 }
+
+TEST_F(DocumentTest, FailedFitLeavesPointsAndBoundsAlone) {
+    Import(app_fakes::WriteFile("all-test-2.csv", kTenRows), 100.0f);
+    Compute(1, false, true, 0.0, 0.5);  // fails as well: no training points
+    ClearRecords();
+    const ChartData before = doc.GetChartData();
+    Compute(1, true, true, 0.5, 0.5);
+    EXPECT_EQ(platform.messageBoxes, (Strings{"此矩阵为空矩阵"}));
+    EXPECT_EQ(panes.output, (Strings{"开始计算1次曲线..."}));
+    EXPECT_TRUE(doc.HasData());
+    EXPECT_TRUE(doc.Curves().empty());
+    EXPECT_EQ(doc.CurrentCurve(), 0u);
+    EXPECT_EQ(Values(doc.TestX()), (std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+    EXPECT_EQ(doc.TrainX().Size(), 0u);
+    const ChartData after = doc.GetChartData();
+    EXPECT_EQ(after.testPoints.size(), before.testPoints.size());
+    EXPECT_TRUE(after.trainPoints.empty());
+    EXPECT_EQ(after.minX, 1.0);
+    EXPECT_EQ(after.maxY, 21.0);
+    EXPECT_TRUE(after.coefficients.empty());
+}
+
+TEST_F(DocumentTest, FailedLoadsLeaveAFreshDocumentEmpty) {
+    // A one-column file confirmed in a fresh program: compute stays disabled.
+    const std::string path = app_fakes::WriteFile("one-fresh.csv", "x\n1\n2\n");
+    platform.file = [path](CFileDataDlg& dlg) {
+        dlg.OnChooseFile(path);
+        return true;
+    };
+    doc.OnFileOpen();
+    EXPECT_EQ(platform.messageBoxes, (Strings{"矩阵索引越界"}));
+    EXPECT_FALSE(doc.OnUpdateCompute());
+    EXPECT_EQ(doc.MinX(), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(doc.MaxY(), -std::numeric_limits<double>::infinity());
+
+    // A simulation whose test share cannot be formed fails in the library the same way.
+    Simulate();
+    Compute(1, false, false);
+    const std::vector<double> trainX = Values(doc.TrainX());
+    ClearRecords();
+    CSimulationDataDlg dlg;
+    dlg.m_dTestPercent = 150.0;
+    EXPECT_FALSE(doc.ApplySimulationData(dlg));
+    EXPECT_EQ(platform.messageBoxes, (Strings{"std::bad_alloc"}));
+    EXPECT_TRUE(panes.output.empty());
+    EXPECT_TRUE(panes.tree.empty());
+    EXPECT_TRUE(panes.properties.empty());
+    EXPECT_TRUE(platform.titles.empty());
+    EXPECT_EQ(platform.updates, 0);
+    EXPECT_EQ(Values(doc.TrainX()), trainX);
+    EXPECT_EQ(doc.Curves().size(), 1u);
+    EXPECT_EQ(doc.TrainPoints().size(), 800u);
+}
+
+TEST_F(DocumentTest, RefusedSecondChoiceImportsTheFileItNames) {
+    const std::string good = app_fakes::WriteFile("first.csv", kTenRows);
+    const std::string three = app_fakes::WriteFile("wide-second.csv", "a,b,c\n1,2,3\n4,5,6\n");
+    platform.file = [&](CFileDataDlg& dlg) {
+        dlg.OnChooseFile(good);
+        const trendfit::DialogControls shown = dlg.ToControls();
+        EXPECT_EQ(dlg.OnChooseFile(three).choice, CFileDataDlg::FileChoice::NotTwoColumns);
+        // The user confirms; the boxes still show the first file.
+        return dlg.FromControls(shown).ok;
+    };
+    doc.OnFileOpen();
+    EXPECT_EQ(panes.output, (Strings{"导入文件:" + three, "训练数据数量:2,测试数据数量:0"}));
+    EXPECT_EQ(panes.properties, (Strings{"文件名=" + three, "文件=是", "count:2,0"}));
+    EXPECT_EQ(platform.titles, (Strings{"wide-second.csv-Trendfit"}));
+    EXPECT_EQ(Values(doc.TrainX()), (std::vector<double>{1, 4}));
+    EXPECT_EQ(Values(doc.TrainY()), (std::vector<double>{2, 5}));
+
+    // A second file that cannot be opened leaves nothing of the first one to import.
+    ClearRecords();
+    const std::string missing = testing::TempDir() + "gone.csv";
+    platform.file = [&](CFileDataDlg& dlg) {
+        dlg.OnChooseFile(good);
+        const trendfit::DialogControls shown = dlg.ToControls();
+        dlg.OnChooseFile(missing);
+        return dlg.FromControls(shown).ok;
+    };
+    doc.OnFileOpen();
+    EXPECT_EQ(panes.output, (Strings{"导入文件:" + missing, "训练数据数量:0,测试数据数量:0"}));
+    EXPECT_EQ(platform.titles, (Strings{"gone.csv-Trendfit"}));
+    EXPECT_TRUE(doc.TrainPoints().empty());
+}
