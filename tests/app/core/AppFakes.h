@@ -81,10 +81,13 @@ public:
     }
 };
 
-// Records every drawing call as one line. Text is 8 pixels a character wide, 16 high.
+// Records every drawing call as one line. Text is 8 pixels a character wide, 16 high,
+// unless a test sets other sizes.
 class RecordingPainter : public IChartPainter {
 public:
     std::vector<std::string> calls;
+    int charWidth = 8;
+    int textHeight = 16;
 
     static std::string Rect(const ChartRect& r) {
         return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right) + "," +
@@ -115,7 +118,7 @@ public:
     void DrawTextCentered(const ChartRect& r, const std::string& text) override {
         calls.push_back("centre " + Rect(r) + " " + text);
     }
-    ChartSize GetTextExtent(const std::string& text) override { return ChartSize{8 * Characters(text), 16}; }
+    ChartSize GetTextExtent(const std::string& text) override { return ChartSize{charWidth * Characters(text), textHeight}; }
     void FillRect(const ChartRect& r, ChartColor color) override {
         calls.push_back("fill " + Rect(r) + " " + Color(color));
     }

@@ -301,3 +301,36 @@ TEST(ChartDrawing, ColoursComeFromTheRenderer) {
     EXPECT_EQ(painter.Starting("fill"),
               (std::vector<std::string>{"fill 690,250,720,280 1/2/3", "fill 690,300,720,330 4/5/6"}));
 }
+
+TEST(ChartDrawing, OddTextExtentsHalveTowardZero) {
+    RecordingPainter painter;
+    painter.charWidth = 7;
+    painter.textHeight = 15;
+    ChartRenderer().Draw(painter, kClient, SineLikeData());
+    const std::vector<std::string> texts = painter.Starting("text ");
+    ASSERT_EQ(texts.size(), 24u);
+    // "-3.00" is 35 wide: its left edge is 350 - 17; "0.00" is 28 wide: 500 - 14.
+    EXPECT_EQ(texts[0], "text 333,558 -3.00");
+    EXPECT_EQ(texts[5], "text 486,558 0.00");
+    // Y labels end at the tick end 344 and sit 15 / 2 = 7 above the tick.
+    EXPECT_EQ(texts[11], "text 309,543 -1.00");
+    EXPECT_EQ(texts[21], "text 316,143 1.00");
+    EXPECT_EQ(texts[22], "text 725,250 训练数据");
+}
+
+TEST(ChartDrawing, TestPointsAloneAreCharted) {
+    ChartData data;
+    data.testPoints = {{0.0, 0.0}, {2.0, 4.0}};
+    data.minX = 0.0;
+    data.maxX = 2.0;
+    data.minY = 0.0;
+    data.maxY = 4.0;
+    const std::vector<std::string> calls = Draw(data);
+    EXPECT_TRUE(Matching(calls, "centre").empty());
+    EXPECT_EQ(calls[2], "rect 50,50,950,650");
+    // The training pen is still selected, with no markers under it.
+    EXPECT_EQ(Matching(calls, "pen 6"), (std::vector<std::string>{"pen 6 0/0/255", "pen 6 255/0/255"}));
+    EXPECT_EQ(Matching(calls, "ellipse"),
+              (std::vector<std::string>{"ellipse 347,547,353,553", "ellipse 647,147,653,153"}));
+    EXPECT_EQ(calls[IndexOf(calls, "pen 6 0/0/255") + 1], "pen 6 255/0/255");
+}

@@ -583,3 +583,22 @@ TEST_F(DocumentTest, RefusedSecondChoiceImportsTheFileItNames) {
     EXPECT_EQ(platform.titles, (Strings{"gone.csv-Trendfit"}));
     EXPECT_TRUE(doc.TrainPoints().empty());
 }
+
+TEST_F(DocumentTest, EachPaneIsSkippedOnItsOwn) {
+    // Only one pane registered at a time: it gets its full reports, the others are skipped.
+    for (int only = 0; only < 3; ++only) {
+        FakePanes::Unregister();
+        if (only == 0) g_pOutputMessage = &panes;
+        if (only == 1) g_pDataTreeView = &panes;
+        if (only == 2) g_pPropetyChange = &panes;
+        ClearRecords();
+        Simulate();
+        Compute(1, false, false);
+        doc.SelectCurve(0);
+        EXPECT_EQ(panes.output.size(), only == 0 ? 5u : 0u) << only;
+        EXPECT_EQ(panes.tree, only == 1 ? (Strings{"root:模拟数据", "item:1次曲线#0"}) : Strings{}) << only;
+        EXPECT_EQ(panes.properties.size(), only == 2 ? 3u : 0u) << only;
+        EXPECT_EQ(panes.shownCurves.size(), only == 2 ? 2u : 0u) << only;
+        EXPECT_EQ(platform.titles, (Strings{"模拟数据-Trendfit"})) << only;
+    }
+}
