@@ -7,6 +7,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QIcon>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSettings>
@@ -108,8 +109,17 @@ void CMainFrame::CreateMenus() {
     panes->menuAction()->setStatusTip(StatusText(ID_VIEW_TOOLBAR));
     m_actions[ID_VIEW_TOOLBAR] = panes->menuAction();
     connect(panes, &QMenu::aboutToShow, this, [this, panes] {
+        // The entries are the panes' and toolbar's own toggles plus "自定义..."; the
+        // temporary menu that lists them goes at once.
         panes->clear();
-        panes->addActions(createPopupMenu()->actions());
+        std::unique_ptr<QMenu> entries(createPopupMenu());
+        for (QAction* action : entries->actions()) {
+            if (action->isSeparator()) {
+                panes->addSeparator();
+            } else {
+                panes->addAction(action);
+            }
+        }
     });
     QAction* statusBarAction = AddCommand(view, ID_VIEW_STATUS_BAR, "状态栏(&S)");
     statusBarAction->setCheckable(true);
@@ -138,21 +148,29 @@ void CMainFrame::CreateToolBar() {
     m_wndToolBar = addToolBar("标准");
     m_wndToolBar->setObjectName("StandardToolBar");
     m_wndToolBar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    const std::pair<int, QStyle::StandardPixmap> buttons[] = {
-        {ID_SIMULATION_DATA, QStyle::SP_FileIcon},
-        {ID_FILE_OPEN, QStyle::SP_DialogOpenButton},
-        {ID_FILE_PRINT, QStyle::SP_DialogSaveButton},
-        {ID_APP_ABOUT, QStyle::SP_MessageBoxInformation},
+    struct Button {
+        int id;
+        const char* themeIcon;
+        QStyle::StandardPixmap fallback;
     };
-    for (const auto& [id, icon] : buttons) {
-        QAction* action = Action(id);
-        action->setIcon(style()->standardIcon(icon));
-        m_wndToolBar->addAction(action);
+    const Button buttons[] = {
+        {ID_SIMULATION_DATA, "document-new", QStyle::SP_FileIcon},
+        {ID_FILE_OPEN, "document-open", QStyle::SP_DialogOpenButton},
+        {ID_FILE_PRINT, "document-print", QStyle::SP_DialogSaveButton},
+        {ID_APP_ABOUT, "help-about", QStyle::SP_MessageBoxInformation},
+    };
+    for (const Button& button : buttons) {
+        QAction* action = Action(button.id);
+        action->setIcon(QIcon::fromTheme(button.themeIcon, style()->standardIcon(button.fallback)));
+        // A button is labelled with its tooltip ("模拟数据"), not with the menu text.
+        action->setIconText(ToolTipText(button.id));
+        m_toolCommands.push_back(action);
     }
-    m_wndToolBar->addSeparator();
     QAction* customize = AddCommand(nullptr, ID_CUSTOMIZE, "自定义...");
+    // A tool button drops a trailing "..." from a derived label: keep it.
+    customize->setIconText("自定义...");
     connect(customize, &QAction::triggered, this, &CMainFrame::OnCustomize);
-    m_wndToolBar->addAction(customize);
+    SetHiddenButtons({});
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -197,10 +215,9 @@ void CMainFrame::OnCustomize() {
     auto* layout = new QVBoxLayout(&dialog);
     layout->addWidget(new QLabel("工具栏 \"标准\" 上显示的命令:", &dialog));
     std::vector<std::pair<QAction*, QCheckBox*>> choices;
-    for (QAction* action : m_wndToolBar->actions()) {
-        if (action->isSeparator() || action == Action(ID_CUSTOMIZE)) continue;
+    for (QAction* action : m_toolCommands) {
         auto* box = new QCheckBox(QString(action->text()).remove('&'), &dialog);
-        box->setChecked(action->isVisible());
+        box->setChecked(m_wndToolBar->actions().contains(action));
         layout->addWidget(box);
         choices.emplace_back(action, box);
     }
@@ -210,9 +227,31 @@ void CMainFrame::OnCustomize() {
     layout->addWidget(buttons);
     if (dialog.exec() != QDialog::Accepted) return;
     // A hidden command stays reachable from the menu; only its toolbar button goes.
+    QStringList hidden;
     for (auto& [action, box] : choices) {
-        if (QWidget* button = m_wndToolBar->widgetForAction(action)) button->setVisible(box->isChecked());
+        if (!box->isChecked()) hidden << QString::number(action->data().toInt());
     }
+    SetHiddenButtons(hidden);
+}
+
+QStringList CMainFrame::HiddenButtons() const {
+    QStringList hidden;
+    const QList<QAction*> shown = m_wndToolBar->actions();
+    for (QAction* action : m_toolCommands) {
+        if (!shown.contains(action)) hidden << QString::number(action->data().toInt());
+    }
+    return hidden;
+}
+
+void CMainFrame::SetHiddenButtons(const QStringList& commands) {
+    // The toolbar is rebuilt rather than its buttons hidden: its layout shows every button
+    // of a visible action again whenever it lays itself out.
+    m_wndToolBar->clear();
+    for (QAction* action : m_toolCommands) {
+        if (!commands.contains(QString::number(action->data().toInt()))) m_wndToolBar->addAction(action);
+    }
+    m_wndToolBar->addSeparator();
+    m_wndToolBar->addAction(Action(ID_CUSTOMIZE));
 }
 
 void CMainFrame::OnApplicationLook(unsigned id) {
@@ -238,12 +277,16 @@ void CMainFrame::SaveState() const {
     QSettings settings;
     settings.setValue("MainFrame/Geometry", saveGeometry());
     settings.setValue("MainFrame/State", saveState());
+    settings.setValue("MainFrame/StatusBar", !statusBar()->isHidden());
+    settings.setValue("MainFrame/HiddenButtons", HiddenButtons());
 }
 
 void CMainFrame::RestoreState() {
     QSettings settings;
     restoreGeometry(settings.value("MainFrame/Geometry").toByteArray());
     restoreState(settings.value("MainFrame/State").toByteArray());
+    Action(ID_VIEW_STATUS_BAR)->setChecked(settings.value("MainFrame/StatusBar", true).toBool());
+    SetHiddenButtons(settings.value("MainFrame/HiddenButtons").toStringList());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -5,9 +5,11 @@
 // per-user settings.
 
 #include <QMainWindow>
+#include <QStringList>
 
 #include <map>
 #include <memory>
+#include <vector>
 
 class CTrendfitDoc;
 class CTrendfitView;
@@ -40,6 +42,13 @@ public:
     // item is highlighted.
     QString StatusMessage() const;
 
+    // Commands whose "标准" buttons the user has hidden through "自定义...", as their ids.
+    QStringList HiddenButtons() const;
+    void SetHiddenButtons(const QStringList& commands);
+    // Stores the window's placement, the docks and toolbar, the status bar's visibility and
+    // the hidden buttons; the next frame comes up with them.
+    void SaveState() const;
+
     // Installs look `id`, re-applies the output fonts, redraws and stores the choice.
     void OnApplicationLook(unsigned id);
     // Enables the compute command exactly while the document holds data.
@@ -56,7 +65,6 @@ private:
     void CreateDockingWindows();
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QKeySequence& key = {});
     void OnCustomize();
-    void SaveState() const;
     void RestoreState();
 
     CTrendfitDoc& m_doc;
@@ -68,5 +76,6 @@ private:
     QLabel* m_readyLabel = nullptr;
     QActionGroup* m_looks = nullptr;
     std::map<int, QAction*> m_actions;
+    std::vector<QAction*> m_toolCommands;  // the commands "标准" can show, in order
     std::unique_ptr<QtPlatform> m_platform;
 };

@@ -28,6 +28,8 @@ COutputWnd::COutputWnd(QWidget* parent) : QDockWidget("输出", parent) {
         m_lists[i] = new QListWidget(m_tabs);
         m_lists[i]->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         m_lists[i]->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        // Small enough for the pane's initial height of 100 pixels.
+        m_lists[i]->setMinimumHeight(16);
         for (const char* line : kTabs[i].lines) m_lists[i]->addItem(QString::fromUtf8(line));
         m_tabs->addTab(m_lists[i], QString::fromUtf8(kTabs[i].caption));
     }

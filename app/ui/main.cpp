@@ -2,16 +2,19 @@
 
 #include <QApplication>
 
+#include <cstring>
 #include <iostream>
 
 #include "app/ui/BatchMode.h"
 #include "app/ui/TrendfitApp.h"
 
 int main(int argc, char* argv[]) {
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
-    const bool help = arguments.contains("--help") || arguments.contains("-h");
-    const bool batch = arguments.contains("--batch");
+    bool help = false;
+    bool batch = false;
+    for (int i = 1; i < argc; ++i) {
+        help = help || std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0;
+        batch = batch || std::strcmp(argv[i], "--batch") == 0;
+    }
     if (help) {
         std::cout << trendfit::BatchUsage().toStdString();
         return 0;
@@ -21,6 +24,8 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
     CTrendfitApp::SetRegistryKey();
+    // Qt's own options (-style, -platform, ...) are gone from the list by now.
+    const QStringList arguments = QApplication::arguments().mid(1);
     if (batch) return trendfit::RunBatch(arguments, std::cout, std::cerr);
     if (!arguments.isEmpty()) {
         std::cerr << "trendfit: unknown argument " << arguments.first().toStdString()

@@ -2,6 +2,7 @@
 // toolbar, status bar prompts, panes and the about box.
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDesktopServices>
 #include <QDockWidget>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
+#include <QToolButton>
 #include <QUrl>
 #include <QtTest>
 
@@ -76,6 +78,18 @@ QStringList CheckedLooks(CMainFrame* frame) {
     return checked;
 }
 
+// The labels of the buttons of the toolbar "标准", in order, once it has laid them out.
+QStringList ButtonTexts(CMainFrame* frame) {
+    QApplication::processEvents();
+    QStringList texts;
+    QToolBar* toolbar = frame->ToolBar();
+    for (QAction* action : toolbar->actions()) {
+        auto* button = qobject_cast<QToolButton*>(toolbar->widgetForAction(action));
+        if (button != nullptr && !button->isHidden()) texts << button->text();
+    }
+    return texts;
+}
+
 QColor WindowColor() { return QApplication::palette().color(QPalette::Window); }
 
 }  // namespace
@@ -102,7 +116,11 @@ private:
     }
 
 private slots:
-    void initTestCase() { m_settings = new ui_test::IsolatedSettings; }
+    void initTestCase() {
+        m_settings = new ui_test::IsolatedSettings;
+        // Closing the frame is how a user leaves; the test program goes on.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
     void cleanupTestCase() { delete m_settings; }
     void init() { ui_test::IsolatedSettings::Clear(); }
     void cleanup() { theApp.ExitInstance(); }
@@ -225,6 +243,119 @@ private slots:
         }
         QCOMPARE(frame->Action(ID_SIMULATION_DATA)->toolTip(), QString("模拟数据"));
         QCOMPARE(frame->Action(ID_APP_ABOUT)->toolTip(), QString("关于"));
+    }
+
+    void toolbarButtonsShowTheirShortNames() {
+        CMainFrame* frame = Start();
+        // The customise button keeps its "...".
+        QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打开", "打印", "关于", "自定义..."}));
+    }
+
+    void customizedToolbarComesBack() {
+        CMainFrame* frame = Start();
+        QStringList offered;
+        ui_test::ModalWatch<QDialog> watch([&](QDialog* dialog) {
+            for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+                offered << box->text();
+                if (box->text() == "打开(O)...") box->setChecked(false);
+            }
+            dialog->accept();
+        });
+        frame->Action(ID_CUSTOMIZE)->trigger();
+        QVERIFY(watch.Seen());
+        QCOMPARE(offered, (QStringList{"模拟数据(N)", "打开(O)...", "打印(P)...", "关于 Trendfit(A)..."}));
+        QAction* open = frame->Action(ID_FILE_OPEN);
+        QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打印", "关于", "自定义..."}));
+        // Only the button goes: the menu item still works.
+        QVERIFY(open->isVisible());
+        QVERIFY(open->isEnabled());
+        QCOMPARE(frame->HiddenButtons(), QStringList{"57601"});
+        // A relayout does not bring the button back.
+        frame->resize(900, 700);
+        QApplication::processEvents();
+        QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打印", "关于", "自定义..."}));
+
+        frame->close();
+        theApp.ExitInstance();
+        frame = Start();
+        QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打印", "关于", "自定义..."}));
+
+        // The dialog offers the hidden command unticked; ticking it puts it back in its place.
+        QStringList ticked;
+        ui_test::ModalWatch<QDialog> again([&](QDialog* dialog) {
+            for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+                if (box->isChecked()) ticked << box->text();
+                box->setChecked(true);
+            }
+            dialog->accept();
+        });
+        frame->Action(ID_CUSTOMIZE)->trigger();
+        QCOMPARE(ticked, (QStringList{"模拟数据(N)", "打印(P)...", "关于 Trendfit(A)..."}));
+        QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打开", "打印", "关于", "自定义..."}));
+        QCOMPARE(frame->HiddenButtons(), QStringList());
+    }
+
+    void paneMenuListsThePanesTheToolbarAndCustomize() {
+        CMainFrame* frame = Start();
+        QMenu* panes = SubMenu(TopMenu(frame, "视图(&V)"), "工具栏和停靠窗口(&T)");
+        QVERIFY(panes != nullptr);
+        emit panes->aboutToShow();
+        const QStringList first = Texts(panes);
+        const int menus = frame->findChildren<QMenu*>().size();
+        // Opening it again lists the same entries and leaves no menus behind.
+        emit panes->aboutToShow();
+        emit panes->aboutToShow();
+        QCOMPARE(Texts(panes), first);
+        QCOMPARE(frame->findChildren<QMenu*>().size(), menus);
+        for (const char* entry : {"数据视图", "输出", "属性", "标准"}) QVERIFY2(first.contains(entry), entry);
+        QCOMPARE(first.last(), QString("自定义..."));
+        QCOMPARE(first.value(first.size() - 2), QString("-"));
+
+        Item(panes, "输出")->trigger();
+        QVERIFY(frame->OutputWnd()->isHidden());
+        emit panes->aboutToShow();
+        QVERIFY(!Item(panes, "输出")->isChecked());
+        Item(panes, "输出")->trigger();
+        QVERIFY(!frame->OutputWnd()->isHidden());
+    }
+
+    void panesStartAtTheirSizes() {
+        CMainFrame* frame = Start();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QCOMPARE(frame->ClassView()->width(), 200);
+        QCOMPARE(frame->PropertiesWnd()->width(), 200);
+        QCOMPARE(frame->OutputWnd()->height(), 100);
+    }
+
+    void layoutComesBackAfterClosing() {
+        CMainFrame* frame = Start();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        frame->addDockWidget(Qt::TopDockWidgetArea, frame->PropertiesWnd());
+        frame->OutputWnd()->hide();
+        frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(frame->statusBar()->isHidden());
+        frame->resize(1100, 780);
+        QApplication::processEvents();
+        frame->close();
+        theApp.ExitInstance();
+
+        frame = Start();
+        QVERIFY(QTest::qWaitForWindowExposed(frame));
+        QCOMPARE(frame->dockWidgetArea(frame->PropertiesWnd()), Qt::TopDockWidgetArea);
+        QCOMPARE(frame->dockWidgetArea(frame->ClassView()), Qt::LeftDockWidgetArea);
+        QVERIFY(frame->OutputWnd()->isHidden());
+        QVERIFY(frame->statusBar()->isHidden());
+        QVERIFY(!frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
+        QCOMPARE(frame->size(), QSize(1100, 780));
+
+        // The status bar comes back through its menu item, and so on the next start.
+        frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+        QVERIFY(!frame->statusBar()->isHidden());
+        frame->close();
+        theApp.ExitInstance();
+        frame = Start();
+        QVERIFY(!frame->statusBar()->isHidden());
+        QVERIFY(frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
     }
 
     void panesHaveTheirCaptionsAndSides() {
