@@ -1,7 +1,7 @@
 #pragma once
 
-// Command ids of the menus, toolbar and accelerators, and their prompts: the status-bar
-// text, a line feed, then the tooltip.
+// Command ids of the menus, toolbar and accelerators, their prompts (the status-bar text,
+// a line feed, then the tooltip), and the application title.
 
 #include <QString>
 
@@ -20,6 +20,9 @@ enum Command : int {
     ID_VIEW_TOOLBAR = 59392,
     ID_VIEW_STATUS_BAR = 59393,
 };
+
+// The application title: the caption of the program's message boxes.
+inline QString AppTitle() { return QStringLiteral("Trendfit工具"); }
 
 // The prompt of a command, empty when it has none (the compute command).
 QString CommandPrompt(int id);

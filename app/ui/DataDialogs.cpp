@@ -16,6 +16,7 @@
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
+#include "app/ui/Commands.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ void FileDataDialog::OnChooseFile(const QString& path) {
     if (result.choice == CFileDataDlg::FileChoice::Read) {
         ShowControls(m_model.ToControls());
     } else if (!result.message.empty()) {
-        QMessageBox::warning(this, windowTitle(), QString::fromStdString(result.message));
+        QMessageBox::warning(this, trendfit::AppTitle(), QString::fromStdString(result.message));
     }
 }
 
@@ -131,4 +132,13 @@ StartComputeDialog::StartComputeDialog(CStartComputeDlg& model, QWidget* parent)
         const bool on = static_cast<QCheckBox*>(Control(checkId))->isChecked();
         Control(M::WeightFieldFor(checkId))->setEnabled(M::IsWeightFieldEnabled(on ? 1 : 0));
     }
+}
+
+QWidget* StartComputeDialog::FocusTarget(int id) const {
+    QWidget* field = Control(id);
+    if (field == nullptr || field->isEnabled()) return field;
+    for (int checkId : {CStartComputeDlg::IDC_LASSO, CStartComputeDlg::IDC_RIDGE}) {
+        if (CStartComputeDlg::WeightFieldFor(checkId) == id) return Control(checkId);
+    }
+    return field;
 }

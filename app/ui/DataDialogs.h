@@ -33,4 +33,9 @@ class StartComputeDialog : public ExchangeDialog {
     Q_OBJECT
 public:
     StartComputeDialog(CStartComputeDlg& model, QWidget* parent = nullptr);
+
+protected:
+    // A refused weight whose field is disabled sends the focus to its check box, the
+    // control that opens the field again.
+    QWidget* FocusTarget(int id) const override;
 };

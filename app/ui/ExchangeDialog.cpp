@@ -8,6 +8,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "app/ui/Commands.h"
+
 ExchangeDialog::ExchangeDialog(const QString& caption, Exchange exchange, QWidget* parent)
     : QDialog(parent), m_exchange(std::move(exchange)) {
     setWindowTitle(caption);
@@ -90,9 +92,22 @@ void ExchangeDialog::accept() {
         QDialog::accept();
         return;
     }
-    QMessageBox::warning(this, windowTitle(), QString::fromStdString(result.message));
-    if (QWidget* field = Control(result.failedControl)) {
+    QMessageBox::warning(this, trendfit::AppTitle(), QString::fromStdString(result.message));
+    if (QWidget* field = FocusTarget(result.failedControl)) {
         field->setFocus();
         if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
     }
+}
+
+void ExchangeDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    // The window system activates the dialog later; name the first control now, so the
+    // activation gives it the focus with its text selected.
+    QWidget* first = focusWidget();
+    for (QWidget* w = nextInFocusChain(); first == nullptr && w != this; w = w->nextInFocusChain()) {
+        if (isAncestorOf(w) && w->isEnabled() && w->isVisibleTo(this) && (w->focusPolicy() & Qt::TabFocus)) first = w;
+    }
+    if (first == nullptr) return;
+    first->setFocus(Qt::TabFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(first)) edit->selectAll();
 }

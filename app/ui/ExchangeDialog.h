@@ -34,6 +34,13 @@ public:
     void accept() override;
 
 protected:
+    // The widget that takes the focus when control `id` is refused: the control itself,
+    // unless a subclass knows better (a disabled field cannot take it).
+    virtual QWidget* FocusTarget(int id) const { return Control(id); }
+    // The edit that has the focus when the dialog comes up shows its text selected, so
+    // typing replaces it.
+    void showEvent(QShowEvent* event) override;
+
     QLineEdit* AddEdit(int id, bool readOnly = false);
     // A radio group keyed by `id`; button i gets the object name id + i.
     QButtonGroup* AddRadioGroup(int id, const QStringList& texts);

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QWidget>
 
+#include "app/ui/Commands.h"
 #include "app/ui/DataDialogs.h"
 
 bool QtPlatform::DoModal(CSimulationDataDlg& dlg) {
@@ -18,7 +19,7 @@ bool QtPlatform::DoModal(CStartComputeDlg& dlg) {
 }
 
 void QtPlatform::MessageBox(const std::string& text) {
-    QMessageBox::warning(m_window, "Trendfit", QString::fromStdString(text));
+    QMessageBox::warning(m_window, trendfit::AppTitle(), QString::fromStdString(text));
 }
 
 void QtPlatform::SetWindowTitle(const std::string& title) {

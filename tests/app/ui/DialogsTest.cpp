@@ -42,10 +42,12 @@ bool Checked(QWidget* dialog, int id) {
 }
 
 // Presses OK on a dialog that is shown (not run by exec); a refusal's message box is closed
-// and its text returned. Returns a null string when no message box came up.
+// and its text returned. Returns a null string when no message box came up. Every refusal
+// is captioned with the application title.
 QString PressOk(QWidget* dialog) {
     ui_test::MessageBoxWatch box;
     ui_test::ClickOk(dialog);
+    if (box.Seen() && box.Title() != "Trendfit工具") return "caption " + box.Title();
     return box.Text();
 }
 
@@ -279,6 +281,24 @@ private slots:
         QCOMPARE(ui_test::Child<QPushButton>(&dialog, "IDCANCEL")->text(), QString("取消"));
     }
 
+    void typingIntoAFreshDialogReplacesTheFirstValue() {
+        // The first edit comes up with its text selected, as a dialog's first field does:
+        // typing "3" gives degree 3, not 13.
+        CStartComputeDlg model;
+        StartComputeDialog dialog(model);
+        QString focus;
+        ui_test::ModalWatch<StartComputeDialog> watch([&](StartComputeDialog* d) {
+            QTRY_VERIFY(QApplication::focusWidget() != nullptr);
+            focus = QApplication::focusWidget()->objectName();
+            QTest::keyClicks(QApplication::focusWidget(), "3");
+            ui_test::ClickOk(d);
+            if (d->isVisible()) d->reject();
+        });
+        QCOMPARE(dialog.exec(), int(QDialog::Accepted));
+        QCOMPARE(focus, QString("1013"));
+        QCOMPARE(model.m_nDegree, 3);
+    }
+
     void weightFieldsFollowTheirBoxes() {
         CStartComputeDlg model;
         StartComputeDialog dialog(model);
@@ -317,8 +337,14 @@ private slots:
         QCOMPARE(model.m_dLambdaL2, 0.0);
         QVERIFY(dialog.isVisible());
 
-        SetText(&dialog, 1016, "0.25");
+        // The disabled field cannot take the focus: its check box does, to open it again.
+        QCOMPARE(FocusName(&dialog), QString("1015"));
+
+        // An enabled field that is refused takes the focus itself.
         ui_test::Child<QCheckBox>(&dialog, "1015")->click();
+        QCOMPARE(PressOk(&dialog), "请输入一个介于 0 和 " + kLargestDouble + " 之间的数字。");
+        QCOMPARE(FocusName(&dialog), QString("1016"));
+        SetText(&dialog, 1016, "0.25");
         QVERIFY(Accepts(&dialog));
         QCOMPARE(model.m_nDegree, 4);
         QCOMPARE(model.m_dLambdaL2, 0.25);

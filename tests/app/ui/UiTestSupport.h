@@ -84,14 +84,17 @@ public:
     MessageBoxWatch()
         : m_watch([this](QMessageBox* box) {
               m_text = box->text();
+              m_title = box->windowTitle();
               box->done(QMessageBox::Ok);
           }) {}
     bool Seen() const { return m_watch.Seen(); }
     // The box's text; a null string while no box came up.
     const QString& Text() const { return m_text; }
+    const QString& Title() const { return m_title; }
 
 private:
     QString m_text;
+    QString m_title;
     ModalWatch<QMessageBox> m_watch;
 };
 
