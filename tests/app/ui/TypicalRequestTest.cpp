@@ -4,6 +4,10 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QFileInfo>
+#include <QMenu>
+#include <QPrinter>
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
@@ -99,7 +103,7 @@ private:
 
     // Runs "模拟数据" with the given count (refusing `badCount` first, if given) on the
     // range -2 to 2 with noise 0.05.
-    DialogSeen Simulate(const QString& count, const QString& badCount = {}) {
+    DialogSeen Simulate(const QString& count, const QString& badCount = {}, const QString& percent = "20") {
         DialogSeen seen;
         ui_test::ModalWatch<SimulationDataDialog> watch([&](SimulationDataDialog* dialog) {
             seen.opened = true;
@@ -113,6 +117,7 @@ private:
                 if (QWidget* focus = dialog->focusWidget()) seen.focusAfterRefusal = focus->objectName();
             }
             ui_test::SetText(dialog, 1005, count);
+            ui_test::SetText(dialog, 1008, percent);
             ui_test::SetText(dialog, 1003, "-2");
             ui_test::SetText(dialog, 1004, "2");
             ui_test::SetText(dialog, 1009, "0.05");
@@ -296,13 +301,71 @@ private slots:
         QCOMPARE(m_doc->Curves().size(), std::size_t(1));
     }
 
+    void viewContextMenuOffersDisabledEditCommands() {
+        CTrendfitView* view = m_frame->View();
+        const QPoint where(40, 30);
+        QContextMenuEvent event(QContextMenuEvent::Mouse, where, view->mapToGlobal(where));
+        QApplication::sendEvent(view, &event);
+        QMenu* shown = nullptr;
+        for (QMenu* menu : view->findChildren<QMenu*>()) {
+            if (menu->isVisible()) shown = menu;
+        }
+        QVERIFY(shown != nullptr);
+        QStringList texts;
+        for (QAction* action : shown->actions()) {
+            texts << action->text();
+            QVERIFY2(!action->isEnabled(), qPrintable(action->text()));
+        }
+        QCOMPARE(texts, (QStringList{"剪切(&T)\tCtrl+X", "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V"}));
+        QCOMPARE(shown->pos(), view->mapToGlobal(where));
+        shown->close();
+    }
+
+    void printingDrawsTheChartOnThePage() {
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath("chart.pdf");
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        m_frame->View()->PrintTo(printer);
+        QFile file(pdf);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray content = file.readAll();
+        QVERIFY(content.startsWith("%PDF"));
+        // More than an empty page: the points, curve and labels are there.
+        QTemporaryDir emptyDir;
+        QPrinter blank(QPrinter::HighResolution);
+        blank.setOutputFormat(QPrinter::PdfFormat);
+        blank.setOutputFileName(emptyDir.filePath("blank.pdf"));
+        QPainter(&blank).end();
+        QVERIFY(content.size() > QFileInfo(emptyDir.filePath("blank.pdf")).size() + 2000);
+    }
+
+    void aFailingFitIsShownAndStoresNothing() {
+        // Every point a test point: nothing to fit on.
+        QVERIFY(Simulate("30", {}, "100").opened);
+        QCOMPARE(m_doc->TrainPoints().size(), std::size_t(0));
+        const int lines = InfoLines().size();
+        ui_test::MessageBoxWatch box;
+        QVERIFY(Compute("2").opened);
+        QTRY_VERIFY(box.Seen());
+        QCOMPARE(box.Title(), QString("Trendfit工具"));
+        QVERIFY(!box.Text().isEmpty());
+        QCOMPARE(InfoLines().mid(lines), QStringList{"开始计算2次曲线..."});
+        QCOMPARE(m_doc->Curves().size(), std::size_t(0));
+        QCOMPARE(Root()->childCount(), 0);
+    }
+
     void cancelledDialogChangesNothing() {
         const QStringList lines = InfoLines();
+        const int children = Root()->childCount();
+        const std::size_t points = m_doc->TestPoints().size();
         ui_test::ModalWatch<SimulationDataDialog> watch([](SimulationDataDialog* dialog) { dialog->reject(); });
         m_frame->Action(ID_SIMULATION_DATA)->trigger();
         QVERIFY(watch.Seen());
         QCOMPARE(InfoLines(), lines);
-        QCOMPARE(Root()->childCount(), 1);
+        QCOMPARE(Root()->childCount(), children);
+        QCOMPARE(m_doc->TestPoints().size(), points);
     }
 };
 
