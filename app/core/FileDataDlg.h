@@ -13,7 +13,7 @@ public:
     enum { IDD = 320 };  // caption "数据导入"
     // Control ids; the edits are listed in exchange order.
     enum {
-        IDC_PATH = 1011,          // read-only edit, label "数据文件"
+        IDC_PATH = 1011,          // read-only edit, label "数据文件"; shown, not copied back
         IDC_COUNT = 1013,         // read-only edit, label "数据个数"
         IDC_TEST_PERCENT = 1014,  // edit, label "测试数据占比", followed by "%"
         IDC_CHOOSE_FILE = 1012,   // button "选择文件": runs OnChooseFile
