@@ -48,7 +48,9 @@ void AddOptions(QCommandLineParser& parser) {
     parser.addOption({"batch", "Run without a window."});
     parser.addOption({{"h", "help"}, "Show this help."});
     for (const Option& o : kOptions) {
-        QCommandLineOption option(o.name, QString::fromUtf8(o.help), o.valueName);
+        QString help = QString::fromUtf8(o.help);
+        if (o.defaultValue != nullptr) help += QString(" Default: %1.").arg(o.defaultValue);
+        QCommandLineOption option(o.name, help, o.valueName);
         if (o.defaultValue != nullptr) option.setDefaultValue(o.defaultValue);
         parser.addOption(option);
     }
@@ -221,7 +223,9 @@ QString BatchUsage() {
            "Without --batch Trendfit opens its window. With --batch it simulates data (or\n"
            "imports --import FILE), fits one polynomial when --degree is given, prints the\n"
            "lines of the output pane and renders the chart when --image is given.\n\n" +
-           parser.helpText().section('\n', 2) + "\n";
+           parser.helpText().section('\n', 2) +
+           "\nThe output lines go to standard output, problems to standard error. Exit status:\n"
+           "0 on success, 2 for a bad option, a refused value or a failed command.\n";
 }
 
 int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err) {

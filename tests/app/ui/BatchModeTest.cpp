@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTreeWidgetItem>
 #include <QtTest>
 
@@ -46,6 +48,38 @@ BatchRun Run(const QStringList& arguments) {
     run.status = RunBatch(arguments, out, err);
     run.out = QString::fromStdString(out.str());
     run.err = QString::fromStdString(err.str());
+    return run;
+}
+
+// The program itself, built beside the tests; empty when it is not there.
+QString ProgramPath() {
+    const QString path = QCoreApplication::applicationDirPath() + "/../../app/trendfit";
+    return QFileInfo(path).isExecutable() ? QFileInfo(path).canonicalFilePath() : QString();
+}
+
+struct ProgramRun {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs the program to its end, without any display (no DISPLAY, no Wayland, no platform
+// chosen) unless `platform` names one.
+ProgramRun RunProgram(const QString& program, const QStringList& arguments, const QString& platform = {}) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    if (!platform.isEmpty()) env.insert("QT_QPA_PLATFORM", platform);
+    // A user's session has a runtime directory; without one Qt warns on standard error.
+    QTemporaryDir runtime;
+    env.insert("XDG_RUNTIME_DIR", runtime.path());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    ProgramRun run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
+    run.status = process.exitCode();
+    run.out = QString::fromUtf8(process.readAllStandardOutput());
+    run.err = QString::fromUtf8(process.readAllStandardError());
     return run;
 }
 
@@ -305,6 +339,47 @@ private slots:
         QVERIFY(run.err.size() > QString("trendfit: \n").size());
         QCOMPARE(run.Lines().value(2), QString("开始计算2次曲线..."));
         QCOMPARE(run.Lines().size(), 3);
+    }
+
+    void theProgramRunsWithoutADisplay() {
+        const QString program = ProgramPath();
+        if (program.isEmpty()) QSKIP("the trendfit program is not built");
+
+        ProgramRun run = RunProgram(program, {"--help"});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.out, BatchUsage());
+        QCOMPARE(run.err, QString());
+
+        const QString png = m_dir.filePath("program.png");
+        run = RunProgram(program, {"--batch", "--count", "50", "--test-percent", "10", "--degree", "2",
+                                   "--image", png, "--size", "640x480"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+        const QStringList lines = run.out.split('\n');
+        QCOMPARE(lines.size(), 6);  // five lines, each ended by a line feed
+        QCOMPARE(lines.value(1), QString("训练数据数量:45,测试数据数量:5"));
+        QCOMPARE(lines.value(2), QString("开始计算2次曲线..."));
+        QCOMPARE(QImage(png).size(), QSize(640, 480));
+    }
+
+    void theProgramRefusesBadArgumentsWithAStatus() {
+        const QString program = ProgramPath();
+        if (program.isEmpty()) QSKIP("the trendfit program is not built");
+
+        ProgramRun run = RunProgram(program, {"--batch", "--count", "0"});
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.out, QString());
+        QCOMPARE(run.err, QString("trendfit: --count: 请输入一个介于 1 和 100000 之间的整数。\n"));
+
+        run = RunProgram(program, {"--batch", "--degree", "2", "--import", m_threeColumns});
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.err, QString("trendfit: 文件数据格式不对，可能不是2列数据！\n"));
+
+        // Without --batch an argument that is neither the program's nor Qt's own is refused
+        // before any window opens; Qt's "-style fusion" is not one of them.
+        run = RunProgram(program, {"-style", "fusion", "--bogus"}, "offscreen");
+        QCOMPARE(run.status, 2);
+        QCOMPARE(run.err.section('\n', 0, 0), QString("trendfit: unknown argument --bogus"));
     }
 
     void helpNamesEveryOption() {
