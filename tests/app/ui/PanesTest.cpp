@@ -1,7 +1,10 @@
 // The three panes on their own: the output tabs, the data tree and the property grid, each
 // driven through the interface the document talks to.
 
+#include <QComboBox>
 #include <QListWidget>
+#include <QMenu>
+#include <QToolButton>
 #include <QTabWidget>
 #include <QTreeWidget>
 #include <QtTest>
@@ -246,6 +249,31 @@ private slots:
         QCOMPARE(doc.selected, std::vector<int>{4});
     }
 
+    void sortMenuListsItsFourCommands() {
+        CClassView pane;
+        QToolButton* button = nullptr;
+        for (QToolButton* b : pane.findChildren<QToolButton*>()) {
+            if (b->menu() != nullptr) button = b;
+        }
+        QVERIFY(button != nullptr);
+        QStringList texts;
+        QList<int> ids;
+        for (QAction* action : button->menu()->actions()) {
+            texts << action->text();
+            ids << action->data().toInt();
+        }
+        QCOMPARE(texts, (QStringList{"按字母顺序排序(&S)", "按类型排序(&T)", "按访问排序(&E)", "按类型分组(&Y)"}));
+        QCOMPARE(ids, (QList<int>{146, 147, 148, 145}));
+        // The initial choice is grouping by type; choosing another moves the mark and the image.
+        QCOMPARE(button->menu()->actions().at(3)->isChecked(), true);
+        QCOMPARE(button->icon().cacheKey(), button->menu()->actions().at(3)->icon().cacheKey());
+        button->menu()->actions().at(1)->trigger();
+        QCOMPARE(pane.SortCommand(), 147);
+        QVERIFY(button->menu()->actions().at(1)->isChecked());
+        QVERIFY(!button->menu()->actions().at(3)->isChecked());
+        QCOMPARE(button->icon().cacheKey(), button->menu()->actions().at(1)->icon().cacheKey());
+    }
+
     void sortingOnlyRecordsTheChoice() {
         CClassView pane;
         pane.ResetDataTree("模拟数据");
@@ -276,6 +304,20 @@ private slots:
             for (int j = 0; j < g->childCount(); ++j) QVERIFY(!(g->child(j)->flags() & Qt::ItemIsEditable));
         }
         QVERIFY(TopItem(pane, "Trendfit")->child(0)->flags() & Qt::ItemIsEditable);
+    }
+
+    void gridHasTheListAboveIt() {
+        CPropertiesWnd pane;
+        auto* combo = pane.findChild<QComboBox*>();
+        QVERIFY(combo != nullptr);
+        QCOMPARE(combo->count(), 2);
+        QCOMPARE(combo->itemText(0), QString("应用程序"));
+        QCOMPARE(combo->itemText(1), QString("属性窗口"));
+        QCOMPARE(combo->currentIndex(), 0);
+        // Choosing the other entry changes nothing in the grid.
+        const QStringList before = GridRows(pane);
+        combo->setCurrentIndex(1);
+        QCOMPARE(GridRows(pane), before);
     }
 
     void choosingAnItemShowsItsDescription() {
