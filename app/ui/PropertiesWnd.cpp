@@ -16,6 +16,18 @@ constexpr int kDescriptionRole = Qt::UserRole;
 constexpr int kEditableRole = Qt::UserRole + 1;
 constexpr int kValueListRole = Qt::UserRole + 2;
 constexpr int kGroupRole = Qt::UserRole + 3;
+constexpr int kOriginalRole = Qt::UserRole + 4;
+
+// A value that differs from the one the item was created with is shown in bold.
+void MarkModified(QTreeWidgetItem* item) {
+    const QVariant original = item->data(1, kOriginalRole);
+    if (!original.isValid()) return;
+    const bool modified = item->text(1) != original.toString();
+    if (item->font(1).bold() == modified) return;
+    QFont font = item->font(1);
+    font.setBold(modified);
+    item->setFont(1, font);
+}
 
 bool IsGroup(const QTreeWidgetItem* item) { return item->data(0, kGroupRole).toBool(); }
 
@@ -74,6 +86,10 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent) : QDockWidget("属性", parent) 
 
     connect(m_grid, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { ShowDescription(item); });
+    // A value the user edits in the grid is marked like one the program changes.
+    connect(m_grid, &QTreeWidget::itemChanged, this, [](QTreeWidgetItem* item, int column) {
+        if (column == 1) MarkModified(item);
+    });
     connect(m_grid, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) {
         if (item->data(0, kEditableRole).toBool()) m_grid->editItem(item, 1);
     });
@@ -103,11 +119,13 @@ QTreeWidgetItem* CPropertiesWnd::AddItem(QTreeWidgetItem* group, const QString& 
     item->setData(0, kEditableRole, editable);
     if (editable) item->setFlags(item->flags() | Qt::ItemIsEditable);
     SetValue(item, value);
+    item->setData(1, kOriginalRole, value);
     return item;
 }
 
 void CPropertiesWnd::SetValue(QTreeWidgetItem* item, const QString& value) {
     item->setText(1, value);
+    MarkModified(item);
     // A value-list group shows its items' values side by side.
     QTreeWidgetItem* group = item->parent();
     if (group != nullptr && group->data(0, kValueListRole).toBool()) {

@@ -353,6 +353,33 @@ private slots:
         }
     }
 
+    void changedValuesAreShownInBold() {
+        CPropertiesWnd pane;
+        auto item = [&](const char* group, int row) { return TopItem(pane, group)->child(row); };
+        for (const char* group : {"数据", "数据数量", "Trendfit"}) {
+            for (int j = 0; j < TopItem(pane, group)->childCount(); ++j) QVERIFY(!item(group, j)->font(1).bold());
+        }
+        pane.SetPropertyValue("文件", "是");
+        pane.SetDataCount(0, 7);
+        QVERIFY(item("数据", 0)->font(1).bold());
+        QVERIFY(!item("数据", 1)->font(1).bold());
+        QVERIFY(!item("数据数量", 0)->font(1).bold());
+        QVERIFY(item("数据数量", 1)->font(1).bold());
+        // Back at the first value, the mark goes.
+        pane.SetPropertyValue("文件", "否");
+        QVERIFY(!item("数据", 0)->font(1).bold());
+
+        // A rebuilt curve group starts unmarked; an edit in the grid marks its item.
+        CurveResult curve;
+        curve.coefficients = {1.0, 2.0};
+        pane.ShowCurve(curve);
+        QTreeWidgetItem* x1 = item("Trendfit", 5);
+        QCOMPARE(x1->text(0), QString("X1"));
+        QVERIFY(!x1->font(1).bold());
+        x1->setText(1, "2.5");
+        QVERIFY(x1->font(1).bold());
+    }
+
     void dataCountShowsBothCounts() {
         CPropertiesWnd pane;
         pane.SetDataCount(800, 200);
