@@ -71,12 +71,22 @@ void ApplyAppLook(QApplication& app, unsigned id) {
     QPalette palette(QColor(c.button), QColor(c.window));
     palette.setColor(QPalette::Base, QColor(c.base));
     palette.setColor(QPalette::AlternateBase, QColor(c.window));
-    palette.setColor(QPalette::WindowText, QColor(c.text));
-    palette.setColor(QPalette::Text, QColor(c.text));
-    palette.setColor(QPalette::ButtonText, QColor(c.text));
-    palette.setColor(QPalette::Highlight, QColor(c.highlight));
     const bool lightHighlight = QColor(c.highlight).lightness() > 160;
-    palette.setColor(QPalette::HighlightedText, QColor(lightHighlight ? "#000000" : "#ffffff"));
+    // Text of disabled controls and commands is half-way to the window colour, so that a
+    // disabled menu item or field looks disabled in every look.
+    const QColor text(c.text);
+    const QColor window(c.window);
+    const QColor greyed((text.red() + window.red()) / 2, (text.green() + window.green()) / 2,
+                        (text.blue() + window.blue()) / 2);
+    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const QColor shown = group == QPalette::Disabled ? greyed : text;
+        palette.setColor(group, QPalette::WindowText, shown);
+        palette.setColor(group, QPalette::Text, shown);
+        palette.setColor(group, QPalette::ButtonText, shown);
+        palette.setColor(group, QPalette::Highlight, QColor(c.highlight));
+        palette.setColor(group, QPalette::HighlightedText, QColor(lightHighlight ? "#000000" : "#ffffff"));
+    }
+    palette.setColor(QPalette::Disabled, QPalette::Base, window);
     app.setPalette(palette);
 }
 

@@ -7,7 +7,9 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSettings>
@@ -178,10 +180,38 @@ void CMainFrame::CreateStatusBar() {
     statusBar()->addWidget(m_readyLabel, 1);
     for (const char* indicator : {"CAP", "NUM", "SCRL"}) {
         auto* label = new QLabel(indicator, this);
+        label->setObjectName(indicator);
         label->setAlignment(Qt::AlignCenter);
         label->setMinimumWidth(40);
         statusBar()->addPermanentWidget(label);
+        m_indicators.push_back(label);
     }
+    // Off until a key event tells otherwise; only X11 reports the lock states with its keys.
+    UpdateKeyIndicators(false, false, false);
+    if (QGuiApplication::platformName() == "xcb") qApp->installEventFilter(this);
+}
+
+void CMainFrame::UpdateKeyIndicators(bool capsLock, bool numLock, bool scrollLock) {
+    const bool on[] = {capsLock, numLock, scrollLock};
+    for (std::size_t i = 0; i < m_indicators.size(); ++i) m_indicators[i]->setEnabled(on[i]);
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease) {
+        // The X11 key state: Lock is caps lock, Mod2 num lock; scroll lock has no modifier,
+        // so it follows its own key's presses.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const quint32 state = key->nativeModifiers();
+        bool scroll = m_indicators[2]->isEnabled();
+        // A key event passes the filter once for each widget it is offered to.
+        if (event->type() == QEvent::KeyPress && key->key() == Qt::Key_ScrollLock && !key->isAutoRepeat() &&
+            key->timestamp() != m_scrollLockStamp) {
+            m_scrollLockStamp = key->timestamp();
+            scroll = !scroll;
+        }
+        UpdateKeyIndicators((state & 0x02) != 0, (state & 0x10) != 0, scroll);
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 QString CMainFrame::StatusMessage() const {

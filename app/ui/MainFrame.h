@@ -49,6 +49,10 @@ public:
     // the hidden buttons; the next frame comes up with them.
     void SaveState() const;
 
+    // The status bar's CAP, NUM and SCRL read normally while their lock is on, greyed out
+    // while it is off.
+    void UpdateKeyIndicators(bool capsLock, bool numLock, bool scrollLock);
+
     // Installs look `id`, re-applies the output fonts, redraws and stores the choice.
     void OnApplicationLook(unsigned id);
     // Enables the compute command exactly while the document holds data.
@@ -56,6 +60,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     QMenu* createPopupMenu() override;
 
 private:
@@ -74,6 +79,8 @@ private:
     CPropertiesWnd* m_wndProperties = nullptr;
     QToolBar* m_wndToolBar = nullptr;
     QLabel* m_readyLabel = nullptr;
+    std::vector<QLabel*> m_indicators;  // CAP, NUM, SCRL
+    quint64 m_scrollLockStamp = 0;      // time of the last scroll-lock press counted
     QActionGroup* m_looks = nullptr;
     std::map<int, QAction*> m_actions;
     std::vector<QAction*> m_toolCommands;  // the commands "标准" can show, in order

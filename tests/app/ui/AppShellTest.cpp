@@ -158,6 +158,22 @@ private slots:
         }
     }
 
+    void disabledTextLooksDisabledInEveryLook() {
+        for (unsigned id : {205u, 206u, 207u, 208u, 209u, 210u, 215u, 216u, 217u, 218u, 219u}) {
+            ApplyAppLook(*qApp, id);
+            const QPalette palette = QApplication::palette();
+            for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+                const QColor enabled = palette.color(QPalette::Active, role);
+                const QColor disabled = palette.color(QPalette::Disabled, role);
+                QVERIFY2(enabled != disabled, qPrintable(QString("look %1, role %2").arg(id).arg(int(role))));
+                QCOMPARE(palette.color(QPalette::Inactive, role), enabled);
+                // Greyed text still differs from the window behind it.
+                QVERIFY(disabled != palette.color(QPalette::Disabled, QPalette::Window));
+            }
+        }
+        ApplyAppLook(*qApp, 210);
+    }
+
     void choosingSilverIsStoredAndComesBack() {
         CMainFrame* frame = Start();
         QAction* silver = Item(SubMenu(LookMenu(frame), "Office 2007(&7)"), "银色样式(&S)");
@@ -387,6 +403,16 @@ private slots:
         QStringList indicators;
         for (QLabel* label : frame->statusBar()->findChildren<QLabel*>()) indicators << label->text();
         for (const char* indicator : {"CAP", "NUM", "SCRL"}) QVERIFY(indicators.contains(indicator));
+        // The indicators read normally only while their lock is on.
+        auto* cap = frame->statusBar()->findChild<QLabel*>("CAP");
+        auto* num = frame->statusBar()->findChild<QLabel*>("NUM");
+        auto* scrl = frame->statusBar()->findChild<QLabel*>("SCRL");
+        QVERIFY(cap != nullptr && num != nullptr && scrl != nullptr);
+        QVERIFY(!cap->isEnabled() && !num->isEnabled() && !scrl->isEnabled());
+        frame->UpdateKeyIndicators(true, false, true);
+        QVERIFY(cap->isEnabled() && !num->isEnabled() && scrl->isEnabled());
+        frame->UpdateKeyIndicators(false, true, false);
+        QVERIFY(!cap->isEnabled() && num->isEnabled() && !scrl->isEnabled());
 
         // Open "数据(&F)" from the menu bar and highlight "模拟数据(&N)".
         QMenu* data = TopMenu(frame, "数据(&F)");
