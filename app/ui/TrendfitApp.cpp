@@ -1,6 +1,8 @@
 #include "app/ui/TrendfitApp.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "app/core/TrendfitDoc.h"
 #include "app/ui/AboutDlg.h"
@@ -11,6 +13,21 @@ CTrendfitApp theApp;
 void CTrendfitApp::SetRegistryKey() {
     QCoreApplication::setOrganizationName("应用程序向导生成的本地应用程序");
     QCoreApplication::setApplicationName("Trendfit");
+}
+
+void CTrendfitApp::InstallTranslations() {
+    // The program speaks Chinese whatever the user's locale, so Qt's own dialogs and
+    // buttons ("确定", "取消", the file and print dialogs) do too, when Qt's translations
+    // are installed. Without them they stay in English.
+    static QTranslator* translator = nullptr;
+    if (translator != nullptr || QCoreApplication::instance() == nullptr) return;
+    auto* loaded = new QTranslator(QCoreApplication::instance());
+    if (!loaded->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
 }
 
 bool CTrendfitApp::InitInstance() {

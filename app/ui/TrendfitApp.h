@@ -29,6 +29,9 @@ public:
     // Names the per-user settings store: organisation "应用程序向导生成的本地应用程序",
     // application "Trendfit". Every QSettings() of the program then uses it.
     static void SetRegistryKey();
+    // Installs Qt's Chinese texts for its standard dialogs and buttons, once. The window
+    // uses them; batch mode speaks English and leaves them out.
+    static void InstallTranslations();
 
     bool m_bHiColorIcons = true;
     unsigned m_nAppLook = 210;  // the current look; the frame reads "ApplicationLook"

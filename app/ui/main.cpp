@@ -32,6 +32,7 @@ int main(int argc, char* argv[]) {
                   << "\n(see trendfit --help)\n";
         return 2;
     }
+    CTrendfitApp::InstallTranslations();
     if (!theApp.InitInstance()) return 1;
     const int status = app.exec();
     theApp.ExitInstance();

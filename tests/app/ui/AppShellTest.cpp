@@ -5,6 +5,9 @@
 #include <QCheckBox>
 #include <QDesktopServices>
 #include <QDockWidget>
+#include <QFile>
+#include <QLibraryInfo>
+#include <QMessageBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -480,6 +483,23 @@ private slots:
         QVERIFY(seen.openAfterVisit);
         QCOMPARE(seen.openedAfterVisit, 1);
         QCOMPARE(sink.opened.value(0), QUrl("https://trendfit.example/home"));
+    }
+
+    void standardButtonsSpeakChinese() {
+        CTrendfitApp::InstallTranslations();
+        Start();
+        if (!QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) + "/qtbase_zh_CN.qm")) {
+            QSKIP("Qt's Chinese translations are not installed");
+        }
+        QString ok, cancel;
+        ui_test::ModalWatch<QMessageBox> watch([&](QMessageBox* box) {
+            ok = box->button(QMessageBox::Ok)->text();
+            cancel = box->button(QMessageBox::Cancel)->text();
+            box->done(QMessageBox::Ok);
+        });
+        QMessageBox::question(theApp.MainFrame(), "Trendfit工具", "?", QMessageBox::Ok | QMessageBox::Cancel);
+        QCOMPARE(ok, QString("确定"));
+        QCOMPARE(cancel, QString("取消"));
     }
 
     void aboutBoxWithoutConfigurationOpensTheBuiltInAddress() {
