@@ -7,6 +7,8 @@
 #include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QMenu>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QImage>
 #include <QListWidget>
@@ -339,6 +341,20 @@ private slots:
         blank.setOutputFileName(emptyDir.filePath("blank.pdf"));
         QPainter(&blank).end();
         QVERIFY(content.size() > QFileInfo(emptyDir.filePath("blank.pdf")).size() + 2000);
+    }
+
+    void printPreviewShowsOnePage() {
+        int pages = -1;
+        ui_test::ModalWatch<QPrintPreviewDialog> watch([&](QPrintPreviewDialog* preview) {
+            if (auto* widget = preview->findChild<QPrintPreviewWidget*>()) {
+                widget->updatePreview();
+                pages = widget->pageCount();
+            }
+            preview->reject();
+        });
+        m_frame->Action(ID_FILE_PRINT_PREVIEW)->trigger();
+        QVERIFY(watch.Seen());
+        QCOMPARE(pages, 1);
     }
 
     void aFailingFitIsShownAndStoresNothing() {
