@@ -2,6 +2,7 @@
 
 #include <QContextMenuEvent>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
@@ -74,8 +75,23 @@ QMenu* CTrendfitView::CreateContextMenu() {
     return menu;
 }
 
-void CTrendfitView::contextMenuEvent(QContextMenuEvent* event) {
+void CTrendfitView::ShowContextMenu(const QPoint& globalPos) {
     QMenu* menu = CreateContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->popup(event->globalPos());
+    menu->popup(globalPos);
+}
+
+void CTrendfitView::contextMenuEvent(QContextMenuEvent* event) {
+    // The mouse opens the menu when its right button is released (below); the menu key
+    // and Shift+F10 open it here.
+    if (event->reason() == QContextMenuEvent::Mouse) return;
+    ShowContextMenu(event->globalPos());
+}
+
+void CTrendfitView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::RightButton) {
+        ShowContextMenu(event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
 }

@@ -31,15 +31,17 @@ public:
     void PrintTo(QPrinter& printer) const;
 
     // The context menu with "剪切(&T)", "复制(&C)", "粘贴(&P)", all disabled: no window
-    // handles them.
+    // handles them. The right button's release or the keyboard's menu key opens it.
     QMenu* CreateContextMenu();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QPrinter& Printer();
+    void ShowContextMenu(const QPoint& globalPos);
 
     CTrendfitDoc* m_pDoc;
     std::unique_ptr<QPrinter> m_printer;

@@ -305,13 +305,19 @@ private slots:
 
     void viewContextMenuOffersDisabledEditCommands() {
         CTrendfitView* view = m_frame->View();
+        auto shownMenu = [view]() -> QMenu* {
+            for (QMenu* menu : view->findChildren<QMenu*>()) {
+                if (menu->isVisible()) return menu;
+            }
+            return nullptr;
+        };
+        // Pressing the right button opens nothing yet; its release opens the menu there.
         const QPoint where(40, 30);
-        QContextMenuEvent event(QContextMenuEvent::Mouse, where, view->mapToGlobal(where));
-        QApplication::sendEvent(view, &event);
-        QMenu* shown = nullptr;
-        for (QMenu* menu : view->findChildren<QMenu*>()) {
-            if (menu->isVisible()) shown = menu;
-        }
+        QContextMenuEvent press(QContextMenuEvent::Mouse, where, view->mapToGlobal(where));
+        QApplication::sendEvent(view, &press);
+        QVERIFY(shownMenu() == nullptr);
+        QTest::mouseRelease(view, Qt::RightButton, {}, where);
+        QMenu* shown = shownMenu();
         QVERIFY(shown != nullptr);
         QStringList texts;
         for (QAction* action : shown->actions()) {
@@ -320,6 +326,17 @@ private slots:
         }
         QCOMPARE(texts, (QStringList{"剪切(&T)\tCtrl+X", "复制(&C)\tCtrl+C", "粘贴(&P)\tCtrl+V"}));
         QCOMPARE(shown->pos(), view->mapToGlobal(where));
+        shown->close();
+        QTRY_VERIFY(shownMenu() == nullptr);
+
+        // The keyboard's menu key opens it too.
+        const QPoint key(120, 90);
+        QContextMenuEvent menuKey(QContextMenuEvent::Keyboard, key, view->mapToGlobal(key));
+        QApplication::sendEvent(view, &menuKey);
+        shown = shownMenu();
+        QVERIFY(shown != nullptr);
+        QCOMPARE(shown->actions().size(), 3);
+        QCOMPARE(shown->pos(), view->mapToGlobal(key));
         shown->close();
     }
 
