@@ -61,3 +61,9 @@ void COutputWnd::ClearMessages(int nTab) {
 void COutputWnd::UpdateFonts() {
     for (QListWidget* list : m_lists) list->setFont(QApplication::font());
 }
+
+bool COutputWnd::event(QEvent* event) {
+    // The lists hold the regular font as their own, so a new system font must reach them.
+    if (event->type() == QEvent::ApplicationFontChange) UpdateFonts();
+    return QDockWidget::event(event);
+}

@@ -25,6 +25,9 @@ public:
     // Re-applies the regular font to the three lists (after a look change).
     void UpdateFonts();
 
+protected:
+    bool event(QEvent* event) override;
+
 private:
     QTabWidget* m_tabs;
     QListWidget* m_lists[3];

@@ -134,6 +134,19 @@ private slots:
         QCOMPARE(ui_test::Lines(pane.List(1)), QStringList{"again"});
     }
 
+    void listsFollowTheRegularFont() {
+        COutputWnd pane;
+        const QFont original = QApplication::font();
+        QFont larger = original;
+        larger.setPointSizeF(original.pointSizeF() + 5);
+        QApplication::setFont(larger);
+        QApplication::processEvents();
+        for (int tab : {0, 1, 2}) QCOMPARE(pane.List(tab)->font(), QApplication::font());
+        QApplication::setFont(original);
+        QApplication::processEvents();
+        for (int tab : {0, 1, 2}) QCOMPARE(pane.List(tab)->font(), original);
+    }
+
     void paneRegistersAndLeavesTheRegistry() {
         auto first = std::make_unique<COutputWnd>();
         QCOMPARE(g_pOutputMessage, static_cast<IOutputMessage*>(first.get()));
