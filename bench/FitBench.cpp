@@ -9,20 +9,14 @@
 // vectors of 8 MB, shared with the parent) are not counted.
 
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <Eigen/Dense>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <functional>
-#include <map>
 #include <random>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "vecmat/Vecmat.h"
 
 namespace {
@@ -153,84 +147,7 @@ void BM_VecmatLasso(benchmark::State& state) { Timed(state, VecmatLasso); }
 void BM_VecmatElasticNet(benchmark::State& state) { Timed(state, VecmatElasticNet); }
 void BM_LiteralGrouping(benchmark::State& state) { Timed(state, LiteralGrouping); }
 
-// Console output as usual, plus the best time per iteration of every benchmark (over
-// repetitions, if asked for), in seconds of wall-clock and of CPU time.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    RecordingReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
-                continue;
-            const double n = static_cast<double>(run.iterations);
-            const std::pair<double, double> t(run.real_accumulated_time / n,
-                                              run.cpu_accumulated_time / n);
-            auto [it, inserted] = best.emplace(run.run_name.function_name, t);
-            if (!inserted) {
-                it->second.first = std::min(it->second.first, t.first);
-                it->second.second = std::min(it->second.second, t.second);
-            }
-        }
-    }
-
-    std::map<std::string, std::pair<double, double>> best;
-};
-
-// Resident high-water mark of this process in KiB (VmHWM), or -1.
-long HighWaterKiB() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, status) != nullptr)
-        if (std::strncmp(line, "VmHWM:", 6) == 0) kib = std::strtol(line + 6, nullptr, 10);
-    std::fclose(status);
-    return kib;
-}
-
-// Growth of the resident high-water mark over one call of `fit`, in MiB, or -1. The call
-// runs in a forked child, whose mark starts at what it shares with this process.
-double PeakMiB(double (*fit)()) {
-    int fds[2];
-    if (pipe(fds) != 0) return -1.0;
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return -1.0;
-    }
-    if (pid == 0) {
-        close(fds[0]);
-        // The child never returns into the caller, not even by an exception.
-        const long before = HighWaterKiB();
-        try {
-            benchmark::DoNotOptimize(fit());
-        } catch (...) {
-            _exit(1);
-        }
-        const long after = HighWaterKiB();
-        const double mib = before < 0 || after < 0 ? -1.0 : static_cast<double>(after - before) / 1024.0;
-        const ssize_t written = write(fds[1], &mib, sizeof mib);
-        _exit(written == static_cast<ssize_t>(sizeof mib) ? 0 : 1);
-    }
-    close(fds[1]);
-    double mib = -1.0;
-    if (read(fds[0], &mib, sizeof mib) != static_cast<ssize_t>(sizeof mib)) mib = -1.0;
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return mib;
-}
-
-struct Entry {
-    const char* benchmark;
-    const char* label;
-    double (*fit)();
-};
-
-const Entry kEntries[] = {
+const bench::Entry kEntries[] = {
     {"BM_VecmatFit", "Fit", VecmatFit},
     {"BM_VecmatRidge", "Ridge", VecmatRidge},
     {"BM_VecmatLasso", "Lasso", VecmatLasso},
@@ -251,37 +168,11 @@ BENCHMARK(BM_EigenByProducts)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_LiteralGrouping)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-
-    // Memory first, while no freed memory lies in this process's heap for a child to
-    // reuse unseen.
     Inputs();
     InputsForEigen();
-    std::map<std::string, double> peaks;
-    for (const Entry& e : kEntries) peaks[e.benchmark] = PeakMiB(e.fit);
-
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-
-    const auto reference = reporter.best.find("BM_EigenNormalEquations");
-    std::printf("\n%d points, degree %d. Time per fit (best of the run), ratio to the Eigen "
-                "reference of this run, peak memory of one call:\n",
-                static_cast<int>(kPoints), static_cast<int>(kDegree));
-    std::printf("%-32s %10s %10s %8s %8s %10s\n", "fit", "real ms", "cpu ms", "real x", "cpu x",
-                "peak MiB");
-    for (const Entry& e : kEntries) {
-        const auto it = reporter.best.find(e.benchmark);
-        if (it == reporter.best.end()) continue;
-        const auto [real, cpu] = it->second;
-        std::printf("%-32s %10.1f %10.1f", e.label, real * 1e3, cpu * 1e3);
-        if (reference != reporter.best.end())
-            std::printf(" %8.2f %8.2f", real / reference->second.first,
-                        cpu / reference->second.second);
-        else
-            std::printf(" %8s %8s", "-", "-");
-        std::printf(" %10.1f\n", peaks[e.benchmark]);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return bench::RunWithRatioTable(argc, argv, kEntries, "BM_EigenNormalEquations",
+                                    std::to_string(kPoints) + " points, degree " + std::to_string(kDegree) +
+                                        ". Time per fit (best of the run), ratio to the Eigen reference "
+                                        "of this run, peak memory of one call:",
+                                    "fit");
 }

@@ -9,11 +9,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "vecmat/neighbors/KdTree.h"
 #include "vecmat/neighbors/KdTree2.h"
 
@@ -125,36 +125,14 @@ BENCHMARK(BM_BruteForce)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 namespace {
 
-// The console listing as usual, plus the mean real time of one iteration of every
-// benchmark, so that the run can close with the trees set against the scan.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred && run.iterations > 0)
-                seconds_[run.run_name.function_name] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations);
-        ConsoleReporter::ReportRuns(runs);
-    }
-
-    // Seconds of one iteration of the named benchmark, 0 when it did not run.
-    double Seconds(const std::string& name) const {
-        const auto it = seconds_.find(name);
-        return it == seconds_.end() ? 0.0 : it->second;
-    }
-
-private:
-    std::map<std::string, double> seconds_;
-};
-
-void PrintRatios(const RatioReporter& reporter) {
-    const double scan = reporter.Seconds("BM_BruteForce");
+void PrintRatios(const bench::BestTimeReporter& reporter) {
+    const double scan = reporter.RealSeconds("BM_BruteForce");
     if (scan <= 0.0) return;
     std::printf("\nScan of %zu points, %zu queries (k = %zu): %.1f ms\n", kPoints, kQueries, kNeighbours,
                 scan * 1e3);
     for (const char* tree : {"pct::Ko::KdTree", "pct::Ko::KdTree2"}) {
-        const double build = reporter.Seconds(std::string("BM_Build<") + tree + ">");
-        const double query = reporter.Seconds(std::string("BM_Query<") + tree + ">");
+        const double build = reporter.RealSeconds(std::string("BM_Build<") + tree + ">");
+        const double query = reporter.RealSeconds(std::string("BM_Query<") + tree + ">");
         if (build <= 0.0 || query <= 0.0) continue;
         std::printf("%-17s build %.1f ms, queries %.1f ms: queries %.1fx faster than the scan, "
                     "build + queries %.1fx\n",
@@ -167,7 +145,7 @@ void PrintRatios(const RatioReporter& reporter) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    bench::BestTimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     PrintRatios(reporter);

@@ -7,20 +7,17 @@
 // and the growth of the child's resident high-water mark is reported.
 
 #include <benchmark/benchmark.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
-#include <map>
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "vecmat/Vecmat.h"
 
 namespace {
@@ -88,84 +85,7 @@ void Timed(benchmark::State& state, double (*reader)()) {
 void BM_ReadCSV(benchmark::State& state) { Timed(state, ReadWithDataModel); }
 void BM_GetlineStrtod(benchmark::State& state) { Timed(state, ReadWithGetline); }
 
-// Console output as usual, plus the best time per iteration of every benchmark (over
-// repetitions, if asked for), in seconds of wall-clock and of CPU time.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    RecordingReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0)
-                continue;
-            const double n = static_cast<double>(run.iterations);
-            const std::pair<double, double> t(run.real_accumulated_time / n,
-                                              run.cpu_accumulated_time / n);
-            auto [it, inserted] = best.emplace(run.run_name.function_name, t);
-            if (!inserted) {
-                it->second.first = std::min(it->second.first, t.first);
-                it->second.second = std::min(it->second.second, t.second);
-            }
-        }
-    }
-
-    std::map<std::string, std::pair<double, double>> best;
-};
-
-// Resident high-water mark of this process in KiB (VmHWM), or -1.
-long HighWaterKiB() {
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (status == nullptr) return -1;
-    char line[256];
-    long kib = -1;
-    while (std::fgets(line, sizeof line, status) != nullptr)
-        if (std::strncmp(line, "VmHWM:", 6) == 0) kib = std::strtol(line + 6, nullptr, 10);
-    std::fclose(status);
-    return kib;
-}
-
-// Growth of the resident high-water mark over one call of `reader`, in MiB, or -1. The call
-// runs in a forked child, whose mark starts at what it shares with this process.
-double PeakMiB(double (*reader)()) {
-    int fds[2];
-    if (pipe(fds) != 0) return -1.0;
-    const pid_t pid = fork();
-    if (pid < 0) {
-        close(fds[0]);
-        close(fds[1]);
-        return -1.0;
-    }
-    if (pid == 0) {
-        close(fds[0]);
-        // The child never returns into the caller, not even by an exception.
-        const long before = HighWaterKiB();
-        try {
-            benchmark::DoNotOptimize(reader());
-        } catch (...) {
-            _exit(1);
-        }
-        const long after = HighWaterKiB();
-        const double mib = before < 0 || after < 0 ? -1.0 : static_cast<double>(after - before) / 1024.0;
-        const ssize_t written = write(fds[1], &mib, sizeof mib);
-        _exit(written == static_cast<ssize_t>(sizeof mib) ? 0 : 1);
-    }
-    close(fds[1]);
-    double mib = -1.0;
-    if (read(fds[0], &mib, sizeof mib) != static_cast<ssize_t>(sizeof mib)) mib = -1.0;
-    close(fds[0]);
-    int status = 0;
-    waitpid(pid, &status, 0);
-    return mib;
-}
-
-struct Entry {
-    const char* benchmark;
-    const char* label;
-    double (*reader)();
-};
-
-const Entry kEntries[] = {
+const bench::Entry kEntries[] = {
     {"BM_ReadCSV", "DataModel::ReadCSV", ReadWithDataModel},
     {"BM_GetlineStrtod", "getline + strtod reference", ReadWithGetline},
 };
@@ -176,36 +96,10 @@ BENCHMARK(BM_ReadCSV)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(BM_GetlineStrtod)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-
-    // Memory first, while no freed memory lies in this process's heap for a child to
-    // reuse unseen. The file is written before, by this process.
-    File();
-    std::map<std::string, double> peaks;
-    for (const Entry& e : kEntries) peaks[e.benchmark] = PeakMiB(e.reader);
-
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-
-    const auto reference = reporter.best.find("BM_GetlineStrtod");
-    std::printf("\n%d data lines of two cells. Time per read (best of the run), ratio to the "
-                "getline reference of this run, peak memory of one read:\n",
-                static_cast<int>(kLines));
-    std::printf("%-28s %10s %10s %8s %8s %10s\n", "reader", "real ms", "cpu ms", "real x",
-                "cpu x", "peak MiB");
-    for (const Entry& e : kEntries) {
-        const auto it = reporter.best.find(e.benchmark);
-        if (it == reporter.best.end()) continue;
-        const auto [real, cpu] = it->second;
-        std::printf("%-28s %10.1f %10.1f", e.label, real * 1e3, cpu * 1e3);
-        if (reference != reporter.best.end())
-            std::printf(" %8.2f %8.2f", real / reference->second.first,
-                        cpu / reference->second.second);
-        else
-            std::printf(" %8s %8s", "-", "-");
-        std::printf(" %10.1f\n", peaks[e.benchmark]);
-    }
-    benchmark::Shutdown();
-    return 0;
+    File();  // written by this process, before the memory probes
+    return bench::RunWithRatioTable(argc, argv, kEntries, "BM_GetlineStrtod",
+                                    std::to_string(kLines) + " data lines of two cells. Time per read "
+                                        "(best of the run), ratio to the getline reference of this "
+                                        "run, peak memory of one read:",
+                                    "reader");
 }
