@@ -30,6 +30,13 @@
 
 using namespace trendfit;
 
+namespace {
+
+// A command as the settings store lists it: its id in decimal.
+QString CommandKey(const QAction* action) { return QString::number(action->data().toInt()); }
+
+}  // namespace
+
 CMainFrame::CMainFrame(CTrendfitDoc& doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
     theApp.m_nAppLook = QSettings().value("ApplicationLook", kDefaultAppLook).toUInt();
 
@@ -259,7 +266,7 @@ void CMainFrame::OnCustomize() {
     // A hidden command stays reachable from the menu; only its toolbar button goes.
     QStringList hidden;
     for (auto& [action, box] : choices) {
-        if (!box->isChecked()) hidden << QString::number(action->data().toInt());
+        if (!box->isChecked()) hidden << CommandKey(action);
     }
     SetHiddenButtons(hidden);
 }
@@ -268,7 +275,7 @@ QStringList CMainFrame::HiddenButtons() const {
     QStringList hidden;
     const QList<QAction*> shown = m_wndToolBar->actions();
     for (QAction* action : m_toolCommands) {
-        if (!shown.contains(action)) hidden << QString::number(action->data().toInt());
+        if (!shown.contains(action)) hidden << CommandKey(action);
     }
     return hidden;
 }
@@ -278,7 +285,7 @@ void CMainFrame::SetHiddenButtons(const QStringList& commands) {
     // of a visible action again whenever it lays itself out.
     m_wndToolBar->clear();
     for (QAction* action : m_toolCommands) {
-        if (!commands.contains(QString::number(action->data().toInt()))) m_wndToolBar->addAction(action);
+        if (!commands.contains(CommandKey(action))) m_wndToolBar->addAction(action);
     }
     m_wndToolBar->addSeparator();
     m_wndToolBar->addAction(Action(ID_CUSTOMIZE));

@@ -19,15 +19,12 @@ void CTrendfitApp::InstallTranslations() {
     // The program speaks Chinese whatever the user's locale, so Qt's own dialogs and
     // buttons ("确定", "取消", the file and print dialogs) do too, when Qt's translations
     // are installed. Without them they stay in English.
-    static QTranslator* translator = nullptr;
-    if (translator != nullptr || QCoreApplication::instance() == nullptr) return;
-    auto* loaded = new QTranslator(QCoreApplication::instance());
-    if (!loaded->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-        delete loaded;
-        return;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load("qtbase_zh_CN", QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(translator);
+    } else {
+        delete translator;
     }
-    QCoreApplication::installTranslator(loaded);
-    translator = loaded;
 }
 
 bool CTrendfitApp::InitInstance() {

@@ -29,8 +29,8 @@ public:
     // Names the per-user settings store: organisation "应用程序向导生成的本地应用程序",
     // application "Trendfit". Every QSettings() of the program then uses it.
     static void SetRegistryKey();
-    // Installs Qt's Chinese texts for its standard dialogs and buttons, once. The window
-    // uses them; batch mode speaks English and leaves them out.
+    // Installs Qt's Chinese texts for its standard dialogs and buttons; call it once, after
+    // the application object exists. The window uses them; batch mode speaks English.
     static void InstallTranslations();
 
     bool m_bHiColorIcons = true;
