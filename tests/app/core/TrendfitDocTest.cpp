@@ -65,6 +65,15 @@ protected:
         doc.OnCompute();
     }
 
+    // No pane, title or repaint heard of the command.
+    void ExpectNothingShown() const {
+        EXPECT_TRUE(panes.output.empty());
+        EXPECT_TRUE(panes.tree.empty());
+        EXPECT_TRUE(panes.properties.empty());
+        EXPECT_TRUE(platform.titles.empty());
+        EXPECT_EQ(platform.updates, 0);
+    }
+
     void ClearRecords() {
         panes.output.clear();
         panes.tree.clear();
@@ -114,11 +123,7 @@ TEST_F(DocumentTest, CancelledDialogsChangeNothing) {
     doc.OnSimulationData();
     doc.OnFileOpen();
     doc.OnCompute();
-    EXPECT_TRUE(panes.output.empty());
-    EXPECT_TRUE(panes.tree.empty());
-    EXPECT_TRUE(panes.properties.empty());
-    EXPECT_EQ(platform.updates, 0);
-    EXPECT_TRUE(platform.titles.empty());
+    ExpectNothingShown();
     EXPECT_FALSE(doc.HasData());
 
     // A cancel after a load keeps the data set.
@@ -404,11 +409,7 @@ TEST_F(DocumentTest, FailedImportKeepsTheDocument) {
     };
     doc.OnFileOpen();
     EXPECT_EQ(platform.messageBoxes, (Strings{"矩阵索引越界"}));
-    EXPECT_TRUE(panes.output.empty());
-    EXPECT_TRUE(panes.tree.empty());
-    EXPECT_TRUE(panes.properties.empty());
-    EXPECT_TRUE(platform.titles.empty());
-    EXPECT_EQ(platform.updates, 0);
+    ExpectNothingShown();
     EXPECT_EQ(Values(doc.TrainX()), trainX);
     EXPECT_EQ(doc.Curves().size(), 1u);
     const ChartData after = doc.GetChartData();
@@ -542,11 +543,7 @@ TEST_F(DocumentTest, FailedLoadsLeaveAFreshDocumentEmpty) {
     dlg.m_dTestPercent = 150.0;
     EXPECT_FALSE(doc.ApplySimulationData(dlg));
     EXPECT_EQ(platform.messageBoxes, (Strings{"std::bad_alloc"}));
-    EXPECT_TRUE(panes.output.empty());
-    EXPECT_TRUE(panes.tree.empty());
-    EXPECT_TRUE(panes.properties.empty());
-    EXPECT_TRUE(platform.titles.empty());
-    EXPECT_EQ(platform.updates, 0);
+    ExpectNothingShown();
     EXPECT_EQ(Values(doc.TrainX()), trainX);
     EXPECT_EQ(doc.Curves().size(), 1u);
     EXPECT_EQ(doc.TrainPoints().size(), 800u);
