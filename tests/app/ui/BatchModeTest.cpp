@@ -106,8 +106,7 @@ private:
     bool RunCommand(int id, std::function<void(Dialog*)> fill) {
         ui_test::ModalWatch<Dialog> watch([&](Dialog* dialog) {
             fill(dialog);
-            ui_test::ClickOk(dialog);
-            if (dialog->isVisible()) dialog->reject();
+            ui_test::ClickOkOrCancel(dialog);
         });
         m_frame->Action(id)->trigger();
         return watch.Seen();

@@ -123,8 +123,7 @@ private:
             ui_test::SetText(dialog, 1003, "-2");
             ui_test::SetText(dialog, 1004, "2");
             ui_test::SetText(dialog, 1009, "0.05");
-            ui_test::ClickOk(dialog);
-            if (dialog->isVisible()) dialog->reject();
+            ui_test::ClickOkOrCancel(dialog);
         });
         m_frame->Action(ID_SIMULATION_DATA)->trigger();
         QApplication::processEvents();
@@ -142,8 +141,7 @@ private:
                 ui_test::Child<QCheckBox>(dialog, "1015")->click();
                 ui_test::SetText(dialog, 1016, ridge);
             }
-            ui_test::ClickOk(dialog);
-            if (dialog->isVisible()) dialog->reject();
+            ui_test::ClickOkOrCancel(dialog);
         });
         m_frame->Action(ID_COMPUTE)->trigger();
         QApplication::processEvents();

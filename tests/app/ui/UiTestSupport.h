@@ -4,6 +4,7 @@
 // way to act on a modal dialog while the code under test is blocked in its exec().
 
 #include <QApplication>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -115,6 +116,13 @@ inline QString Text(QWidget* dialog, int controlId) {
 
 inline void ClickOk(QWidget* dialog) {
     if (auto* ok = Child<QPushButton>(dialog, "IDOK")) ok->click();
+}
+
+// Presses OK; a dialog that refused its input and stayed open is cancelled, so the code
+// waiting in its exec() goes on.
+inline void ClickOkOrCancel(QDialog* dialog) {
+    ClickOk(dialog);
+    if (dialog->isVisible()) dialog->reject();
 }
 
 // The lines of a list widget, in order.
