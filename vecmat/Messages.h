@@ -209,6 +209,13 @@ inline constexpr char kSvmEigenvaluesHeading[] = "\xcc\xd8\xd5\xf7\xd6\xb5\xa3\x
 // 最大特征值：
 inline constexpr char kSvmLargestEigenvalueHeading[] = "\xd7\xee\xb4\xf3\xcc\xd8\xd5\xf7\xd6\xb5\xa3\xba";
 
+// Failures of the plain training functions before any matrix is built.
+// 数据数组为空指针
+inline constexpr char kNullDataArray[] = "\xca\xfd\xbe\xdd\xca\xfd\xd7\xe9\xce\xaa\xbf\xd5\xd6\xb8\xd5\xeb";
+
+// 数据的行数与列数之积超出范围
+inline constexpr char kDataCountOverflow[] = "\xca\xfd\xbe\xdd\xb5\xc4\xd0\xd0\xca\xfd\xd3\xeb\xc1\xd0\xca\xfd\xd6\xae\xbb\xfd\xb3\xac\xb3\xf6\xb7\xb6\xce\xa7";
+
 // ---- neighbors: k-d trees ----
 
 // 维度数据类型数据与表中数据不匹配
