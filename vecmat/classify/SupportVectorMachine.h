@@ -26,9 +26,10 @@ namespace pct::Ko {
 // K K^T). Measured on five data sets with three kernels, every multiple from 1e-10 to 1e-3
 // gave identical predictions under 1e-12 perturbations and row reordering, and test
 // accuracy within a few points; 1e-6 sits in the middle and bounds the condition number of
-// N + mu I by 1e6 n (N's largest eigenvalue is at most its trace). The discriminant matrix N^-1 B then has rank one: its
-// eigenvalues, d^T (N + mu I)^-1 d and n - 1 zeros, and its leading eigenvector
-// (N + mu I)^-1 d at unit length (d = M+ - M-) are taken in this closed form. The bias
+// N + mu I by 1e6 n (N's largest eigenvalue is at most its trace). The discriminant
+// matrix N^-1 B then has rank one: its eigenvalues, d^T (N + mu I)^-1 d and n - 1 zeros,
+// and its leading eigenvector (N + mu I)^-1 d at unit length (d = M+ - M-) are taken in
+// this closed form. The bias
 // stays 0 and only samples with a coefficient above 0.01 are kept, which limits accuracy:
 // with a Gaussian kernel the negative class's coefficients are negative, so every sample
 // may be judged 1. SMOClassifier is the kernel machine to use for accuracy.
