@@ -105,8 +105,13 @@ pct::Ko::SVMTrainingReport SMOClassifier::Train(pct::LCDataTable& table) {
     report.trained = true;
     report.rowCount = static_cast<std::int32_t>(rowCount);
     for (std::size_t i = 0; i < rowCount; ++i) {
+        // f(sample i) as Compute forms it, with the kernel values of the training samples.
+        double f = 0.0;
+        for (std::size_t s = 0; s < supportIndices.size(); ++s) {
+            f += coefficients[s] * rows.Value(supportIndices[s], i);
+        }
         pct::LCDataRow& row = table.rows[i];
-        row.result = Compute(samples[i]) > 0.0 ? 1 : -1;
+        row.result = f + bias > 0.0 ? 1 : -1;
         if (row.result == 1) {
             ++report.judgedP;
             if (row.tag != 1) ++report.wrongP;

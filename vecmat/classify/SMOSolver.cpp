@@ -44,7 +44,7 @@ KernelRows::KernelRows(ISVMKernelFunction& kernel, const std::vector<pct::Vector
 
     const std::size_t rowBytes = std::max<std::size_t>(1, n) * sizeof(double);
     slots = std::min(n, std::max<std::size_t>(2, cacheBytes / rowBytes));
-    storage.resize(slots * n);
+    storage.resize(slots);
     slotOf.assign(n, slots);
     rowIn.assign(slots, n);
     lastUse.assign(slots, 0);
@@ -97,13 +97,14 @@ const double* KernelRows::Row(std::size_t i) {
                                         lastUse.begin());
         if (rowIn[slot] != n) slotOf[rowIn[slot]] = slots;
         rowIn[slot] = n;  // stays free if a value below fails
-        double* row = storage.data() + slot * n;
+        std::vector<double>& row = storage[slot];
+        row.resize(n);
         for (std::size_t j = 0; j < n; ++j) row[j] = Value(i, j);
         rowIn[slot] = i;
         slotOf[i] = slot;
     }
     lastUse[slot] = ++clock;
-    return storage.data() + slot * n;
+    return storage[slot].data();
 }
 
 SmoSolution SolveSmo(KernelRows& kernel, const std::vector<double>& labels, double C,

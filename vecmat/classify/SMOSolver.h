@@ -21,14 +21,15 @@ class KernelRows {
 public:
     KernelRows(ISVMKernelFunction& kernel, const std::vector<pct::Vector>& samples,
                std::size_t cacheBytes);
-    // The n values K(i, 0), ..., K(i, n - 1); valid until the next call.
+    // The n values K(i, 0), ..., K(i, n - 1); stays valid while at most one other row is
+    // asked for.
     const double* Row(std::size_t i);
     double Diagonal(std::size_t i) const { return diagonal[i]; }
-    std::size_t Size() const { return n; }
+    // K(i, j) computed afresh.
+    double Value(std::size_t i, std::size_t j) const;
 
 private:
     enum class Kind { Linear, Polynomial, Gauss, Laplace, Sigmoid, Other };
-    double Value(std::size_t i, std::size_t j) const;
 
     ISVMKernelFunction& kernel;
     const std::vector<pct::Vector>& samples;
@@ -37,8 +38,8 @@ private:
     std::size_t width;
     std::vector<double> packed;  // sample i's values at [i * width, (i + 1) * width)
     std::vector<double> diagonal;
-    std::size_t slots;                // rows the cache holds
-    std::vector<double> storage;      // slot s at [s * n, (s + 1) * n)
+    std::size_t slots;                         // rows the cache holds
+    std::vector<std::vector<double>> storage;  // one row per slot, allocated on first use
     std::vector<std::size_t> slotOf;  // row -> slot, or `slots` when not cached
     std::vector<std::size_t> rowIn;   // slot -> row
     std::vector<std::uint64_t> lastUse;
