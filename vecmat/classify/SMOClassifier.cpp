@@ -85,20 +85,22 @@ pct::Ko::SVMTrainingReport SMOClassifier::Train(pct::LCDataTable& table) {
     detail::KernelRows rows(*kernel, samples, cacheBytes);
     const detail::SmoSolution solution = detail::SolveSmo(rows, labels, C, tolerance);
 
-    // Nothing can fail from here on: the new model replaces the old one.
-    featureIndex.clear();
-    for (std::size_t j = 0; j < table.featureNames.size(); ++j) {
-        featureIndex[table.featureNames[j]] = j;
-    }
-    supportVectors.clear();
-    supportIndices.clear();
-    coefficients.clear();
+    // The new model is built aside and then replaces the old one.
+    std::map<std::string, std::size_t> names;
+    for (std::size_t j = 0; j < table.featureNames.size(); ++j) names[table.featureNames[j]] = j;
+    std::vector<pct::Vector> kept;
+    std::vector<std::size_t> keptIndices;
+    std::vector<double> keptCoefficients;
     for (std::size_t i = 0; i < rowCount; ++i) {
         if (!(solution.alphas[i] > 0.0)) continue;
-        supportVectors.push_back(samples[i]);
-        supportIndices.push_back(i);
-        coefficients.push_back(labels[i] * solution.alphas[i]);
+        kept.push_back(samples[i]);
+        keptIndices.push_back(i);
+        keptCoefficients.push_back(labels[i] * solution.alphas[i]);
     }
+    featureIndex = std::move(names);
+    supportVectors = std::move(kept);
+    supportIndices = std::move(keptIndices);
+    coefficients = std::move(keptCoefficients);
     bias = solution.bias;
 
     pct::Ko::SVMTrainingReport report;

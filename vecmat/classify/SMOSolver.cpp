@@ -153,8 +153,7 @@ SmoSolution SolveSmo(KernelRows& kernel, const std::vector<double>& labels, doub
             }
         }
         if (gMax - gMin < tolerance || j == n) break;
-        const double* rowJ = kernel.Row(j);
-        rowI = kernel.Row(i);  // still cached: the cache holds at least two rows
+        const double* rowJ = kernel.Row(j);  // row i stays: the cache holds two rows or more
 
         // The two-variable subproblem along sum y a = const, clipped to the box.
         const double oldI = alpha[i];
