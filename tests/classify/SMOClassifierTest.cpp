@@ -158,6 +158,17 @@ public:
     using Kernel::Kernel;
 };
 
+// Trains both machines on the table and expects the same model to the bit.
+void ExpectSameModel(SMOClassifier& a, SMOClassifier& b, const LCDataTable& table) {
+    LCDataTable tableA = table;
+    LCDataTable tableB = table;
+    a.Train(tableA);
+    b.Train(tableB);
+    EXPECT_EQ(a.SupportIndices(), b.SupportIndices());
+    EXPECT_EQ(a.DualCoefficients(), b.DualCoefficients());
+    EXPECT_EQ(a.Bias(), b.Bias());
+}
+
 }  // namespace
 
 TEST(SMOClassifierReference, MatchesScikitLearn) {
@@ -236,13 +247,7 @@ TEST(SMOClassifierTrain, PackedKernelsGiveTheirCalculateToTheBit) {
     for (const auto& [packed, forwarded] : pairs) {
         SMOClassifier a(packed(), 2.0);
         SMOClassifier b(forwarded(), 2.0);
-        LCDataTable tableA = Ring();
-        LCDataTable tableB = Ring();
-        a.Train(tableA);
-        b.Train(tableB);
-        EXPECT_EQ(a.SupportIndices(), b.SupportIndices());
-        EXPECT_EQ(a.DualCoefficients(), b.DualCoefficients());
-        EXPECT_EQ(a.Bias(), b.Bias());
+        ExpectSameModel(a, b, Ring());
     }
 }
 
@@ -252,13 +257,7 @@ TEST(SMOClassifierTrain, CacheSizeChangesOnlyTheWork) {
     SMOClassifier a(roomy, 10.0, 1e-6);
     SMOClassifier b(tight, 10.0, 1e-6);
     b.SetCacheSize(0);  // two rows
-    LCDataTable tableA = Ring();
-    LCDataTable tableB = Ring();
-    a.Train(tableA);
-    b.Train(tableB);
-    EXPECT_EQ(a.SupportIndices(), b.SupportIndices());
-    EXPECT_EQ(a.DualCoefficients(), b.DualCoefficients());
-    EXPECT_EQ(a.Bias(), b.Bias());
+    ExpectSameModel(a, b, Ring());
 
     // With room for every row, training evaluates the diagonal and each row at most once;
     // judging the 30 rows then takes one evaluation per support vector and row.
@@ -370,10 +369,5 @@ TEST(SMOClassifierCopy, CopiesKeepTheirModelAndReleaseTheKernelOnce) {
     // A null kernel is the linear one.
     SMOClassifier fromNull;
     SMOClassifier linear(new SVMLinearKernel());
-    LCDataTable a = Cloud();
-    LCDataTable b = Cloud();
-    fromNull.Train(a);
-    linear.Train(b);
-    EXPECT_EQ(fromNull.DualCoefficients(), linear.DualCoefficients());
-    EXPECT_EQ(fromNull.Bias(), linear.Bias());
+    ExpectSameModel(fromNull, linear, Cloud());
 }

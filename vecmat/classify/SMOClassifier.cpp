@@ -35,6 +35,18 @@ void CheckTags(const pct::LCDataTable& table, const char* message) {
     }
 }
 
+// Counts a judged row in a training or test report.
+template <class Report>
+void Tally(Report& report, const pct::LCDataRow& row) {
+    if (row.result == 1) {
+        ++report.judgedP;
+        if (row.tag != 1) ++report.wrongP;
+    } else {
+        ++report.judgedN;
+        if (row.tag != -1) ++report.wrongN;
+    }
+}
+
 }  // namespace
 
 SMOClassifier::SMOClassifier(ISVMKernelFunction* kernel, double C, double tolerance)
@@ -112,15 +124,8 @@ pct::Ko::SVMTrainingReport SMOClassifier::Train(pct::LCDataTable& table) {
         for (std::size_t s = 0; s < supportIndices.size(); ++s) {
             f += coefficients[s] * rows.Value(supportIndices[s], i);
         }
-        pct::LCDataRow& row = table.rows[i];
-        row.result = f + bias > 0.0 ? 1 : -1;
-        if (row.result == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != -1) ++report.wrongN;
-        }
+        table.rows[i].result = f + bias > 0.0 ? 1 : -1;
+        Tally(report, table.rows[i]);
     }
     return report;
 }
@@ -145,13 +150,7 @@ pct::Ko::SVMTestReport SMOClassifier::Test(pct::LCDataTable& table) {
         for (std::size_t j = 0; j < row.values.size(); ++j)
             sample.SetValue(position[j], row.values[j]);
         row.result = Compute(sample) > 0.0 ? 1 : -1;
-        if (row.result == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != -1) ++report.wrongN;
-        }
+        Tally(report, row);
     }
     return report;
 }
