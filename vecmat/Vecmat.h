@@ -29,6 +29,7 @@
 #include "vecmat/classify/ISVMKernelFunction.h"
 #include "vecmat/classify/SupportVectorMachine.h"
 #include "vecmat/classify/SVMFactory.h"
+#include "vecmat/classify/SMOClassifier.h"
 #include "vecmat/classify/LogicClassifier.h"
 #include "vecmat/neighbors/KdTreeData.h"
 #include "vecmat/neighbors/KdTree.h"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <set>
 #include <string>
 #include <thread>
@@ -27,7 +28,10 @@ public:
         for (unsigned int handle : opened) CloseHandle(handle);
     }
     unsigned int Train(const std::vector<double>& data, size_t columns, size_t rows) {
-        const unsigned int handle = LinearClassifierTraining(data.data(), columns, rows);
+        return Train(data.data(), columns, rows);
+    }
+    unsigned int Train(const double* data, size_t columns, size_t rows) {
+        const unsigned int handle = LinearClassifierTraining(data, columns, rows);
         opened.push_back(handle);
         return handle;
     }
@@ -112,6 +116,24 @@ TEST(LinearClassifierTraining, ZeroCountsFailInTheMatrix) {
     // Tags only: the classes have no features.
     const unsigned int tagsOnly = handles.Train({1, 2}, 1, 2);
     EXPECT_EQ(ErrorString(tagsOnly), Gbk("矩阵的行或列不能为0"));
+}
+
+TEST(LinearClassifierTraining, NullArrayAndOverflowingCountsFailWithoutReading) {
+    Handles handles;
+    const size_t most = std::numeric_limits<size_t>::max();
+    // Checks in order: a zero count, then the null array, then the size of the array.
+    EXPECT_EQ(ErrorString(handles.Train(nullptr, 0, 4)), Gbk("矩阵的行或列不能为0"));
+    EXPECT_EQ(ErrorString(handles.Train(nullptr, 2, 4)), Gbk("数据数组为空指针"));
+    EXPECT_EQ(ErrorString(handles.Train(nullptr, most, 2)), Gbk("数据数组为空指针"));
+    // The element count wraps; the count fits but its bytes do not.
+    EXPECT_EQ(ErrorString(handles.Train(kExample.data(), most / 2 + 1, 2)),
+              Gbk("数据的行数与列数之积超出范围"));
+    EXPECT_EQ(ErrorString(handles.Train(kExample.data(), most / 8 + 1, 1)),
+              Gbk("数据的行数与列数之积超出范围"));
+    const unsigned int failed = handles.Train(nullptr, 2, 4);
+    EXPECT_FALSE(IsSuccessed(failed));
+    EXPECT_EQ(LCGetFeatureDataCount(failed), 0);
+    EXPECT_EQ(LCGetTagP(failed), -1);
 }
 
 TEST(LinearClassifierTraining, HandlesStartAtTenAndReuseTheSmallestFree) {

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <exception>
+#include <limits>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -57,6 +58,14 @@ std::unique_ptr<LCTrainingResult> Train(const double* data, size_t columnCount,
     auto record = std::make_unique<LCTrainingResult>();
     std::string message;
     try {
+        // A zero count fails in the matrix itself; otherwise the array must exist and its
+        // size in bytes must fit a size_t, or reading it would run off the end.
+        if (rowCount != 0 && columnCount != 0) {
+            if (data == nullptr) pct::detail::Fail(pct::msg::kNullDataArray);
+            if (columnCount > std::numeric_limits<size_t>::max() / sizeof(double) / rowCount) {
+                pct::detail::Fail(pct::msg::kDataCountOverflow);
+            }
+        }
         const pct::Matrix all(rowCount, columnCount, data);
         pct::Ko::LinearClassifierTrainer trainer;
         trainer.InputAllMatrix(all);

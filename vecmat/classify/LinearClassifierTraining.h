@@ -18,7 +18,9 @@ VECMAT_EXTERN_C_BEGIN
 /* Trains on rowCount rows of columnCount values each, row after row; the last value of a
  * row is its class tag. Always returns a new handle (the smallest free number from 10
  * up), also when training fails: the failure is recorded for IsSuccessed and
- * GetErrorString. Returns 0 only when the record itself cannot be stored. */
+ * GetErrorString. A zero count fails first; then a null data array, and counts whose
+ * product is too large for any array, fail without reading data. Returns 0 only when the
+ * record itself cannot be stored. */
 VECMAT_API unsigned int LinearClassifierTraining(const double* data, size_t columnCount,
                                                  size_t rowCount);
 

@@ -1,7 +1,9 @@
 #include "vecmat/classify/SupportVectorMachine.h"
 
+#include <cmath>
 #include <iostream>
 #include <utility>
+#include <vector>
 
 #include "vecmat/Messages.h"
 #include "vecmat/core/Matrix.h"
@@ -13,10 +15,65 @@ namespace {
 // Samples whose coefficient exceeds this value become stored samples.
 constexpr double kSupportThreshold = 0.01;
 
-// Arguments of the eigen-decomposition in training: a tolerance this large accepts the
-// discriminant matrix at once unless an element below its diagonal exceeds it.
-constexpr double kEigenTolerance = 100000.0;
-constexpr int kEigenMaxIterations = 100000;
+// The within-class matrix is regularised by adding mu = kRidgeShare times its mean diagonal
+// to its diagonal (see Ridge).
+constexpr double kRidgeShare = 1e-6;
+
+// N's mean diagonal counts as rounding noise below this share of K K^T's mean diagonal.
+constexpr double kRoundingShare = 1e-12;
+
+double MeanDiagonal(const pct::Matrix& m) {
+    const size_t n = m.GetRowCount();
+    double sum = 0.0;
+    for (size_t j = 0; j < n; ++j) sum += m.GetPointValue(j, j);
+    return sum / static_cast<double>(n);
+}
+
+// mu = kRidgeShare times N's mean diagonal. Where N vanishes (every class holds one
+// distinct sample, as with two samples) its diagonal is rounding noise, and the scale is
+// taken from K K^T instead; where that too is zero, from 1.
+double Ridge(const pct::Matrix& within, const pct::Matrix& kernelSquare) {
+    const double kernelScale = MeanDiagonal(kernelSquare);
+    double scale = MeanDiagonal(within);
+    if (!(scale > kRoundingShare * kernelScale)) scale = kernelScale;
+    if (!(scale > 0.0)) scale = 1.0;
+    return kRidgeShare * scale;
+}
+
+// Solves (N + mu I) x = d by a Cholesky factorisation of the symmetric N + mu I: the
+// N^-1 d an explicit inverse would give, at a sixth of its work. A pivot that is not
+// positive (NaN kernel values) fails as a singular matrix does.
+std::vector<double> SolveRegularised(const pct::Matrix& within, double mu,
+                                     const pct::Matrix& d) {
+    const size_t n = within.GetRowCount();
+    std::vector<double> l(n * n);  // the factor L, row-major, lower triangle used
+    for (size_t i = 0; i < n; ++i) {
+        for (size_t j = 0; j <= i; ++j) {
+            double sum = within.GetPointValue(i, j);
+            if (i == j) sum += mu;
+            for (size_t k = 0; k < j; ++k) sum -= l[i * n + k] * l[j * n + k];
+            if (i != j) {
+                l[i * n + j] = sum / l[j * n + j];
+            } else if (sum > 0.0) {
+                l[i * n + i] = std::sqrt(sum);
+            } else {
+                pct::detail::Fail(pct::msg::kMatrixNotInvertible);
+            }
+        }
+    }
+    std::vector<double> x(n);
+    for (size_t i = 0; i < n; ++i) {
+        double sum = d.GetPointValue(i, 0);
+        for (size_t k = 0; k < i; ++k) sum -= l[i * n + k] * x[k];
+        x[i] = sum / l[i * n + i];
+    }
+    for (size_t i = n; i-- > 0;) {
+        double sum = x[i];
+        for (size_t k = i + 1; k < n; ++k) sum -= l[k * n + i] * x[k];
+        x[i] = sum / l[i * n + i];
+    }
+    return x;
+}
 
 // The kernel's deleter: kernels are destroyed through their own Release.
 void ReleaseKernel(ISVMKernelFunction* kernel) {
@@ -97,29 +154,28 @@ void SupportVectorMachine::KLDA(std::vector<pct::Vector> samples, const pct::Vec
     const pct::Matrix mNegative = k * uNegative;
     const pct::Matrix mPositive = k * uPositive;
 
-    // Within-class and between-class matrices of the kernel space.
+    // Within-class matrix of the kernel space, regularised: centring each class removes a
+    // dimension, so N itself is singular and its inverse would exist only through rounding.
+    const pct::Matrix kernelSquare = k * k.Transpose();
     const pct::Matrix within =
-        k * k.Transpose() -
+        kernelSquare -
         (static_cast<double>(countNegative) * mNegative * mNegative.Transpose() +
          static_cast<double>(countPositive) * mPositive * mPositive.Transpose());
+
+    // A = N^-1 B has rank one, since B = d d^T with d = M+ - M-: its eigenvalues are
+    // d^T N^-1 d and n - 1 zeros, and its leading eigenvector is N^-1 d, taken at unit
+    // length as the eigen-decomposition's orthogonal factor holds it.
     const pct::Matrix difference = mPositive - mNegative;
-    const pct::Matrix between = difference * difference.Transpose();
-    pct::Matrix discriminant = within.InverseMatrixEx() * between;
-
-    std::pair<std::vector<double>, pct::Matrix> eigen =
-        discriminant.EigenDecomposition(kEigenTolerance, kEigenMaxIterations);
-    const std::vector<double>& values = eigen.first;
-
-    // The first largest eigenvalue; ties keep the lower index.
-    size_t best = 0;
-    for (size_t i = 1; i < values.size(); ++i) {
-        if (values[i] > values[best]) best = i;
-    }
-    const pct::Vector coefficients = eigen.second.GetColVector(best);
+    const std::vector<double> direction =
+        SolveRegularised(within, Ridge(within, kernelSquare), difference);
+    double largest = 0.0;
+    for (size_t j = 0; j < n; ++j) largest += difference.GetPointValue(j, 0) * direction[j];
+    const pct::Vector coefficients = pct::Vector(direction).ToUnit();
 
     std::cout << pct::msg::kSvmEigenvaluesHeading << std::endl;
-    for (double value : values) std::cout << value << std::endl;
-    std::cout << pct::msg::kSvmLargestEigenvalueHeading << values[best] << std::endl;
+    std::cout << largest << std::endl;
+    for (size_t j = 1; j < n; ++j) std::cout << 0.0 << std::endl;
+    std::cout << pct::msg::kSvmLargestEigenvalueHeading << largest << std::endl;
     coefficients.Print();
 
     std::vector<pct::Vector> keptSamples;
