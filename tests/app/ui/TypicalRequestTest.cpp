@@ -32,7 +32,8 @@ using namespace trendfit;
 
 namespace {
 
-QString Fixed(double value) { return QString::number(value, 'f', 6); }
+// A value as the grid shows it: ten significant digits.
+QString GridText(double value) { return QString::number(value, 'g', 10); }
 
 // Every row of the grid as "group/name=value", depth first.
 QStringList GridRows(const CPropertiesWnd* pane) {
@@ -50,11 +51,11 @@ QStringList GridRows(const CPropertiesWnd* pane) {
 
 // The grid's "Trendfit" rows a curve must produce.
 QStringList CurveRows(const CurveResult& curve) {
-    QStringList rows{"Trendfit", "Trendfit/L1=" + Fixed(curve.lambdaL1), "Trendfit/L2=" + Fixed(curve.lambdaL2),
-                     "Trendfit/训练方差=" + Fixed(curve.trainError),
-                     "Trendfit/测试方差=" + Fixed(curve.testError)};
+    QStringList rows{"Trendfit", "Trendfit/L1=" + GridText(curve.lambdaL1), "Trendfit/L2=" + GridText(curve.lambdaL2),
+                     "Trendfit/训练方差=" + GridText(curve.trainError),
+                     "Trendfit/测试方差=" + GridText(curve.testError)};
     for (std::size_t i = 0; i < curve.coefficients.size(); ++i) {
-        rows << QString("Trendfit/X%1=%2").arg(i).arg(Fixed(curve.coefficients[i]));
+        rows << QString("Trendfit/X%1=%2").arg(i).arg(GridText(curve.coefficients[i]));
     }
     return rows;
 }
@@ -293,6 +294,9 @@ private slots:
         QCOMPARE(InfoLines().mid(11), (QStringList{"创建模拟数据:正弦sin,x取值范围:-2.000000 至 2.000000, 噪声:0.050000",
                                                   "训练数据数量:40,测试数据数量:10"}));
         QCOMPARE(m_frame->PropertiesWnd()->Value("数据数量", "训练数据"), QString("40"));
+        // The dropped curves' values are gone from the grid too.
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()).mid(6),
+                 (QStringList{"Trendfit", "Trendfit/训练方差=", "Trendfit/测试方差="}));
         QCOMPARE(Shown(m_frame->View()), ExpectedChart(*m_doc, CurveResult{}, m_frame->View()->size()));
         // The next curve is a new one: the tree names it by the new index.
         Compute("1");
