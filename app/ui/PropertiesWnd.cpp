@@ -146,6 +146,8 @@ QTreeWidgetItem* CPropertiesWnd::AddItem(QTreeWidgetItem* group, const QString& 
 
 void CPropertiesWnd::SetValue(QTreeWidgetItem* item, const QString& value) {
     item->setText(1, value);
+    // A narrow pane elides long values; the tooltip shows them whole.
+    item->setToolTip(1, value);
     MarkModified(item);
     // A value-list group shows its items' values side by side.
     QTreeWidgetItem* group = item->parent();

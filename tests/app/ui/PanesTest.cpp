@@ -434,6 +434,7 @@ private slots:
         QCOMPARE(pane.Value("Trendfit", "X0"), QString("3e-09"));
         QCOMPARE(pane.Value("Trendfit", "X1"), QString("-4.5e-13"));
         QCOMPARE(pane.Value("Trendfit", "X2"), QString("123456.789"));
+        QCOMPARE(TopItem(pane, "Trendfit")->child(5)->toolTip(1), QString("-4.5e-13"));
         QCOMPARE(pane.Value("Trendfit", "L2"), QString("0.75"));
 
         // A shorter curve replaces the group, it does not add to it.
