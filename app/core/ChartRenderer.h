@@ -29,7 +29,8 @@ struct ChartTextSizes {
 // shared so the y labels fit to the left of the plot, the x labels below it and the legend
 // to its right, all inside the frame; the legend's gap to the plot shrinks from 40 to 10
 // pixels and then its swatches from 30 to 12 where room is short.
-// Where they cannot fit there is no plot, and nothing is ever laid out inverted.
+// Where they cannot fit, or the plot would be lower than the legend, there is no plot;
+// nothing is ever laid out inverted.
 struct ChartLayout {
     ChartRect frame;        // the client rectangle shrunk by 50 on every side
     bool hasFrame = false;  // false when the client is too small for a frame

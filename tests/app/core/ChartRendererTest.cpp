@@ -164,15 +164,6 @@ TEST(ChartLayout, ExtremeClientDoesNotOverflow) {
     EXPECT_EQ(layout.legendX, INT_MAX - 310);
 }
 
-TEST(ChartLayout, LabelsCollideWithinTheGap) {
-    const ChartRect a{0, 0, 40, 16};
-    EXPECT_TRUE(trendfit::LabelsCollide(a, ChartRect{43, 0, 80, 16}, 4));
-    EXPECT_FALSE(trendfit::LabelsCollide(a, ChartRect{44, 0, 80, 16}, 4));
-    EXPECT_FALSE(trendfit::LabelsCollide(a, ChartRect{40, 0, 80, 16}, 0));
-    EXPECT_TRUE(trendfit::LabelsCollide(a, ChartRect{-10, 15, 1, 30}, 0));
-    EXPECT_FALSE(trendfit::LabelsCollide(a, ChartRect{0, 16, 40, 32}, 0));
-}
-
 TEST(ChartPixels, TruncatesTowardZeroAndClamps) {
     EXPECT_EQ(ToPixel(2.9), 2);
     EXPECT_EQ(ToPixel(-2.9), -2);

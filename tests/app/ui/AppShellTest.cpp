@@ -287,7 +287,6 @@ private slots:
         const QImage floppy = frame->style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(16, 16).toImage()
                                   .convertToFormat(QImage::Format_ARGB32);
         QVERIFY(shown != floppy);
-        QCOMPARE(shown, CMainFrame::PrinterIcon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32));
     }
 
     void customizedToolbarComesBack() {
