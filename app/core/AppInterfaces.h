@@ -55,6 +55,9 @@ public:
     // Rebuilds the group "Trendfit" from the curve; trendfit::CurvePropertyRows gives its
     // items, values and descriptions in order.
     virtual void ShowCurve(const CurveResult& curve) = 0;
+    // Empties the group "Trendfit" when new data drops every curve: it shows the items it
+    // had at start ("训练方差", "测试方差") without values.
+    virtual void ClearCurve() = 0;
 };
 
 // The registry: null until the implementer registers itself.

@@ -2,8 +2,11 @@
 
 #include <climits>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
+#include "app/core/TextFormat.h"
+#include "app/core/TrendfitDoc.h"
 #include "vecmat/MessageText.h"
 
 using trendfit::DataExchange;
@@ -12,6 +15,7 @@ using trendfit::ExchangeResult;
 
 const char* const CFileDataDlg::kOpenFailedMessage = "文件打开失败！";
 const char* const CFileDataDlg::kNotTwoColumnsMessage = "文件数据格式不对，可能不是2列数据！";
+const char* const CFileDataDlg::kNoFileMessage = "请先选择数据文件。";
 
 DialogControls CFileDataDlg::ToControls() const {
     DialogControls controls;
@@ -29,7 +33,43 @@ ExchangeResult CFileDataDlg::FromControls(const DialogControls& controls) {
     // always belong to one file.
     dx.Int(IDC_COUNT, m_nCount, INT_MIN, INT_MAX);
     dx.Float(IDC_TEST_PERCENT, m_fTestPercent, 0.0f, 100.0f);
+    if (dx.Result().ok && m_strPath.empty()) return ExchangeResult{false, IDC_CHOOSE_FILE, kNoFileMessage};
     return dx.Result();
+}
+
+DataSet CFileDataDlg::GetDataSet() {
+    const pct::Matrix& matrix = m_dataModel.GetMatrix();
+    const std::size_t n = matrix.GetRowCount();
+    // The test share in single precision, like the percentage itself, truncated toward
+    // zero. Rounding the row count to float can exceed it, so the share is capped at n.
+    const float share = static_cast<float>(n) * m_fTestPercent / 100.0f;
+    std::size_t nTest = 0;
+    if (static_cast<double>(share) >= static_cast<double>(n)) {
+        nTest = n;
+    } else if (share > 0.0f) {
+        nTest = static_cast<std::size_t>(share);
+    }
+    const std::size_t nTrain = n - nTest;
+
+    DataSet data;
+    data.trainX = pct::Vector(nTrain);
+    data.trainY = pct::Vector(nTrain);
+    for (std::size_t r = 0; r < nTrain; ++r) {
+        data.trainX.SetValue(r, matrix.GetPointValue(r, 0));
+        data.trainY.SetValue(r, matrix.GetPointValue(r, 1));
+    }
+    data.testX = pct::Vector(nTest);
+    data.testY = pct::Vector(nTest);
+    for (std::size_t r = nTrain; r < n; ++r) {
+        data.testX.SetValue(r - nTrain, matrix.GetPointValue(r, 0));
+        data.testY.SetValue(r - nTrain, matrix.GetPointValue(r, 1));
+    }
+    data.source.treeRoot = CTrendfitDoc::kFileRoot;
+    data.source.description = trendfit::Format("导入文件:%s", {m_strPath});
+    data.source.filePath = m_strPath;
+    data.source.fromFile = true;
+    data.source.title = m_strFileName + CTrendfitDoc::kTitleSuffix;
+    return data;
 }
 
 std::string CFileDataDlg::FileNameOf(const std::string& path) {
@@ -51,9 +91,16 @@ CFileDataDlg::FileChoiceResult CFileDataDlg::OnChooseFile(const std::string& ful
         read = model.ReadCSV(localPath.c_str());
     } catch (const std::exception& e) {
         // A cell that is not a number (or an unreadable shape) must not end the program:
-        // the user sees the reader's message and may choose another file.
+        // the user sees what is wrong with which file and may choose another one. The
+        // reader's own conversion messages are the standard library's English ones.
         m_dataModel = pct::DataModel();
-        return FileChoiceResult{FileChoice::ReadError, pct::MessageToUtf8(e.what())};
+        std::string message = pct::MessageToUtf8(e.what());
+        if (dynamic_cast<const std::invalid_argument*>(&e) != nullptr) {
+            message = trendfit::Format("文件中有无法转换为数字的内容：%s", {fullPath});
+        } else if (dynamic_cast<const std::out_of_range*>(&e) != nullptr) {
+            message = trendfit::Format("文件中有超出范围的数字：%s", {fullPath});
+        }
+        return FileChoiceResult{FileChoice::ReadError, message};
     }
     m_dataModel = std::move(model);
     if (!read) return FileChoiceResult{FileChoice::OpenFailed, kOpenFailedMessage};

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/core/DataSet.h"
 #include "app/core/DialogExchange.h"
 #include "vecmat/regression/DataModel.h"
 
@@ -21,6 +22,7 @@ public:
 
     static const char* const kOpenFailedMessage;  // "文件打开失败！"
     static const char* const kNotTwoColumnsMessage;  // "文件数据格式不对，可能不是2列数据！"
+    static const char* const kNoFileMessage;  // "请先选择数据文件。"
 
     std::string m_strPath;      // full path of the chosen file (UTF-8); set by the file button only
     std::string m_strFileName;  // its name without the directory; set by the file button only
@@ -29,16 +31,23 @@ public:
     pct::DataModel m_dataModel;    // what the last chosen file yielded (empty when unread)
 
     trendfit::DialogControls ToControls() const;
-    // Copies the count and the percentage boxes into the members, checking the percentage.
-    // The read-only path box is shown but not copied back (see m_strPath).
+    // Copies the count and the percentage boxes into the members, checking the percentage,
+    // then refuses OK (kNoFileMessage, on IDC_CHOOSE_FILE) while no file has been chosen:
+    // confirming nothing would wipe the loaded data. The read-only path box is shown but
+    // not copied back (see m_strPath).
     trendfit::ExchangeResult FromControls(const trendfit::DialogControls& controls);
+
+    // The data set the dialog's OK imports: the model's rows split by position at the
+    // percentage (the first rows train, the last n * percentage / 100 test), columns 0
+    // and 1 as x and y. Throws the library's exception when a row lacks column 1.
+    DataSet GetDataSet();
 
     // What the file button's read came to.
     enum class FileChoice {
         Read,           // two columns: m_nCount holds the rows; show ToControls()
         OpenFailed,     // ReadCSV answered false
         NotTwoColumns,  // read, but not two columns; the model keeps what it read
-        ReadError,      // the reader failed with a message (a cell that is not a number)
+        ReadError,      // the reader failed (a cell that is not a number, or out of range)
     };
     struct FileChoiceResult {
         FileChoice choice = FileChoice::Read;
@@ -48,7 +57,9 @@ public:
 
     // Runs after the user picked a file in the file dialog (a cancelled file dialog does not
     // call it). fullPath is the path to show (UTF-8); localPath is the same path in the
-    // file system's encoding, handed to the reader. Sets m_strPath and m_strFileName, reads
+    // file system's encoding, handed to the reader. A cell that is not a number or out of
+    // range gives a Chinese message naming the file ("文件中有无法转换为数字的内容：<path>",
+    // "文件中有超出范围的数字：<path>"). Sets m_strPath and m_strFileName, reads
     // the file into a new model that replaces m_dataModel (an unopened or unreadable file
     // leaves it empty, a file of titles only has no columns) and, for a two-column file,
     // sets m_nCount. The controls are to be refreshed from ToControls() only for

@@ -108,6 +108,19 @@ std::vector<PropertyRow> CurvePropertyRows(const CurveResult& curve) {
     return rows;
 }
 
+std::string CurveCsv(const CurveResult& curve) {
+    std::string titles = "阶数,L1,L2,训练方差,测试方差";
+    std::string values = FormatInt(static_cast<long long>(curve.coefficients.size()) - 1);
+    for (double value : {curve.lambdaL1, curve.lambdaL2, curve.trainError, curve.testError}) {
+        values += "," + FormatGeneral(value, 17);
+    }
+    for (std::size_t i = 0; i < curve.coefficients.size(); ++i) {
+        titles += ",X" + FormatInt(static_cast<long long>(i));
+        values += "," + FormatGeneral(curve.coefficients[i], 17);
+    }
+    return titles + "\n" + values + "\n";
+}
+
 int ElapsedMilliseconds(std::uint64_t before, std::uint64_t after) { return LowInt32(after - before); }
 
 int LowInt32(std::uint64_t value) {

@@ -50,8 +50,9 @@ std::string FormatInt(long long value);
 // The double as "%.Ng" in the C locale (N significant digits).
 std::string FormatGeneral(double value, int significantDigits);
 
-// The double as the property grid shows it: "%lf".
-inline std::string FormatPropertyDouble(double value) { return FormatFixed(value, 6); }
+// The double as the property grid shows it: "%.10g", so small and large coefficients
+// keep their digits (3e-9 shows as "3e-09", not "0.000000").
+inline std::string FormatPropertyDouble(double value) { return FormatGeneral(value, 10); }
 
 // One item of the property grid's "Trendfit" group.
 struct PropertyRow {
@@ -64,6 +65,11 @@ struct PropertyRow {
 // The items of the "Trendfit" group for a curve, in order: "L1", "L2", "训练方差",
 // "测试方差", then "X0", "X1", ... one per coefficient.
 std::vector<PropertyRow> CurvePropertyRows(const CurveResult& curve);
+
+// The curve as a UTF-8 CSV file: the title line "阶数,L1,L2,训练方差,测试方差,X0,...,Xd" and
+// one line of values, the degree as an integer and every double with 17 significant
+// digits ("%.17g"), so each reads back to the same double.
+std::string CurveCsv(const CurveResult& curve);
 
 // The low 32 bits of a count read as a signed 32-bit integer, as "%d" prints a wider value.
 int LowInt32(std::uint64_t value);

@@ -9,7 +9,6 @@
 #include "app/core/StartComputeDlg.h"
 #include "app/core/TextFormat.h"
 #include "vecmat/MessageText.h"
-#include "vecmat/core/Matrix.h"
 #include "vecmat/regression/LinearSimData.h"
 #include "vecmat/regression/Trendfit.h"
 
@@ -38,6 +37,10 @@ void SetCounts(std::size_t nTrain, std::size_t nTest) {
 
 void ShowCurve(const CurveResult& curve) {
     if (g_pPropetyChange != nullptr) g_pPropetyChange->ShowCurve(curve);
+}
+
+void ClearCurve() {
+    if (g_pPropetyChange != nullptr) g_pPropetyChange->ClearCurve();
 }
 
 std::string CountsLine(std::size_t nTrain, std::size_t nTest) {
@@ -126,32 +129,22 @@ bool CTrendfitDoc::ApplySimulationData(const CSimulationDataDlg& dlg) {
     param.noise = dlg.m_dNoise;
     param.noiseType = dlg.m_nNoiseType;
 
-    pct::SimDataReturn data;
+    DataSet data;
     try {
-        data = pct::LinearSimData::CreateSimData(param);
+        pct::SimDataReturn sim = pct::LinearSimData::CreateSimData(param);
+        data.trainX = std::move(sim.trainX);
+        data.trainY = std::move(sim.trainY);
+        data.testX = std::move(sim.testX);
+        data.testY = std::move(sim.testY);
     } catch (const std::exception& e) {
         ShowError(pct::MessageToUtf8(e.what()));
         return false;
     }
-
-    ResetData();
-    m_trainX = std::move(data.trainX);
-    m_trainY = std::move(data.trainY);
-    m_testX = std::move(data.testX);
-    m_testY = std::move(data.testY);
-    BuildPoints();
-    m_bHasData = 1;
-    UpdateAllViews();
-
-    ResetTree(kSimulationRoot);
-    Output(Format("创建模拟数据:%s,x取值范围:%lf 至 %lf, 噪声:%lf",
-                  {FunctionName(param.funcType), param.xMin, param.xMax, dlg.m_dNoise}));
-    Output(CountsLine(m_trainX.Size(), m_testX.Size()));
-    SetProperty("文件名", "");
-    SetProperty("文件", "否");
-    SetCounts(m_trainX.Size(), m_testX.Size());
-    if (m_pPlatform != nullptr) m_pPlatform->SetWindowTitle(std::string(kSimulationRoot) + kTitleSuffix);
-    return true;
+    data.source.treeRoot = kSimulationRoot;
+    data.source.description = Format("创建模拟数据:%s,x取值范围:%lf 至 %lf, 噪声:%lf",
+                                      {FunctionName(param.funcType), param.xMin, param.xMax, dlg.m_dNoise});
+    data.source.title = std::string(kSimulationRoot) + kTitleSuffix;
+    return LoadDataSet(std::move(data));
 }
 
 void CTrendfitDoc::OnFileOpen() {
@@ -162,61 +155,38 @@ void CTrendfitDoc::OnFileOpen() {
 }
 
 bool CTrendfitDoc::ApplyFileData(CFileDataDlg& dlg) {
-    const pct::Matrix& matrix = dlg.m_dataModel.GetMatrix();
-    const std::size_t n = matrix.GetRowCount();
-    // The test share in single precision, like the percentage itself, truncated toward
-    // zero. Rounding the row count to float can exceed it, so the share is capped at n.
-    const float share = static_cast<float>(n) * dlg.m_fTestPercent / 100.0f;
-    std::size_t nTest = 0;
-    if (static_cast<double>(share) >= static_cast<double>(n)) {
-        nTest = n;
-    } else if (share > 0.0f) {
-        nTest = static_cast<std::size_t>(share);
-    }
-    const std::size_t nTrain = n - nTest;
-
-    // The new vectors are built aside, so a matrix without a second column (the reads fail)
+    // The data set is built aside, so a matrix without a second column (its reads fail)
     // leaves the document untouched.
-    pct::Vector trainX;
-    pct::Vector trainY;
-    pct::Vector testX;
-    pct::Vector testY;
+    DataSet data;
     try {
-        trainX = pct::Vector(nTrain);
-        trainY = pct::Vector(nTrain);
-        for (std::size_t r = 0; r < nTrain; ++r) {
-            trainX.SetValue(r, matrix.GetPointValue(r, 0));
-            trainY.SetValue(r, matrix.GetPointValue(r, 1));
-        }
-        testX = pct::Vector(nTest);
-        testY = pct::Vector(nTest);
-        for (std::size_t r = nTrain; r < n; ++r) {
-            testX.SetValue(r - nTrain, matrix.GetPointValue(r, 0));
-            testY.SetValue(r - nTrain, matrix.GetPointValue(r, 1));
-        }
+        data = dlg.GetDataSet();
     } catch (const std::exception& e) {
         ShowError(pct::MessageToUtf8(e.what()));
         return false;
     }
+    return LoadDataSet(std::move(data));
+}
 
+bool CTrendfitDoc::LoadDataSet(DataSet data) {
     ResetData();
-    m_trainX = std::move(trainX);
-    m_trainY = std::move(trainY);
-    m_testX = std::move(testX);
-    m_testY = std::move(testY);
+    m_trainX = std::move(data.trainX);
+    m_trainY = std::move(data.trainY);
+    m_testX = std::move(data.testX);
+    m_testY = std::move(data.testY);
     BuildPoints();
     m_bHasData = 1;
     UpdateAllViews();
 
-    ResetTree(kFileRoot);
-    Output(Format("导入文件:%s", {dlg.m_strPath}));
-    Output(CountsLine(nTrain, nTest));
-    SetProperty("文件名", dlg.m_strPath);
-    SetProperty("文件", "是");
-    SetCounts(nTrain, nTest);
-    if (m_pPlatform != nullptr) {
-        m_pPlatform->SetWindowTitle(dlg.m_strFileName + kTitleSuffix);
-    }
+    const DataSource& source = data.source;
+    ResetTree(source.treeRoot);
+    Output(source.description);
+    Output(CountsLine(m_trainX.Size(), m_testX.Size()));
+    SetProperty("文件名", source.filePath);
+    SetProperty("文件", source.fromFile ? "是" : "否");
+    SetCounts(m_trainX.Size(), m_testX.Size());
+    // The old curves are gone: so are their values in the grid.
+    ClearCurve();
+    if (m_pPlatform != nullptr) m_pPlatform->SetWindowTitle(source.title);
     return true;
 }
 
@@ -305,6 +275,11 @@ void CTrendfitDoc::SelectCurve(int nCurve) {
     UpdateAllViews();
 }
 
+const CurveResult* CTrendfitDoc::FindCurrentCurve() const {
+    const auto found = m_curves.find(m_nCurrentCurve);
+    return found != m_curves.end() ? &found->second : nullptr;
+}
+
 ChartData CTrendfitDoc::GetChartData() const {
     ChartData data;
     data.trainPoints = m_trainPoints;
@@ -313,13 +288,12 @@ ChartData CTrendfitDoc::GetChartData() const {
     data.minY = m_minY;
     data.maxX = m_maxX;
     data.maxY = m_maxY;
-    const auto found = m_curves.find(m_nCurrentCurve);
-    if (found != m_curves.end()) {
-        data.coefficients = found->second.coefficients;
-        data.trainError = found->second.trainError;
-        data.testError = found->second.testError;
-        data.lambdaL1 = found->second.lambdaL1;
-        data.lambdaL2 = found->second.lambdaL2;
+    if (const CurveResult* curve = FindCurrentCurve()) {
+        data.coefficients = curve->coefficients;
+        data.trainError = curve->trainError;
+        data.testError = curve->testError;
+        data.lambdaL1 = curve->lambdaL1;
+        data.lambdaL2 = curve->lambdaL2;
     }
     return data;
 }

@@ -18,6 +18,7 @@
 
 #include "app/core/AppInterfaces.h"
 #include "app/core/CurveResult.h"
+#include "app/core/DataSet.h"
 #include "app/core/PlatformServices.h"
 #include "vecmat/core/Vector.h"
 
@@ -62,6 +63,11 @@ public:
     bool ApplyFileData(CFileDataDlg& dlg);
     bool ApplyCompute(const CStartComputeDlg& dlg);
 
+    // The step both data commands end in: drops the old data set and its curves, takes
+    // this one and reports it (tree root, output lines, the data properties and counts, an
+    // emptied curve group, the title). True when it was loaded.
+    bool LoadDataSet(DataSet data);
+
     // Read access for the view, batch mode and tests.
     bool HasData() const { return m_bHasData != 0; }
     const pct::Vector& TrainX() const { return m_trainX; }
@@ -76,6 +82,8 @@ public:
     double MaxY() const { return m_maxY; }
     const std::map<std::size_t, CurveResult>& Curves() const { return m_curves; }
     std::size_t CurrentCurve() const { return m_nCurrentCurve; }
+    // The current curve, null when the current index holds none.
+    const CurveResult* FindCurrentCurve() const;
 
     // Texts of the commands.
     static const char* const kTitleSuffix;        // "-Trendfit"

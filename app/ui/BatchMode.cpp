@@ -3,19 +3,15 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
-#include <QImage>
-#include <QPainter>
-#include <QSvgGenerator>
 
 #include <map>
 #include <ostream>
 
-#include "app/core/ChartRenderer.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
 #include "app/core/TrendfitDoc.h"
-#include "app/ui/QtChartPainter.h"
+#include "app/ui/ChartImage.h"
 
 namespace trendfit {
 namespace {
@@ -188,32 +184,6 @@ bool ParseSize(const QString& text, QSize& size) {
            size.height() <= 20000;
 }
 
-bool RenderChart(const CTrendfitDoc& doc, const QString& file, QSize size) {
-    const ChartRect client{0, 0, size.width(), size.height()};
-    const ChartRenderer renderer;
-    if (file.endsWith(".svg", Qt::CaseInsensitive)) {
-        QSvgGenerator svg;
-        svg.setFileName(file);
-        svg.setSize(size);
-        svg.setViewBox(QRect(QPoint(0, 0), size));
-        svg.setTitle("Trendfit");
-        QPainter painter(&svg);
-        painter.fillRect(QRect(QPoint(0, 0), size), Qt::white);
-        QtChartPainter chart(painter);
-        renderer.Draw(chart, client, doc.GetChartData());
-        return painter.end();
-    }
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        QtChartPainter chart(painter);
-        renderer.Draw(chart, client, doc.GetChartData());
-    }
-    return image.save(file);
-}
-
 }  // namespace
 
 QString BatchUsage() {
@@ -268,7 +238,7 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
         if (!platform.Failed() && parser.isSet("degree")) doc.OnCompute();
         if (platform.Failed()) {
             status = 2;
-        } else if (!image.isEmpty() && !RenderChart(doc, image, size)) {
+        } else if (!image.isEmpty() && !WriteChartImage(doc.GetChartData(), image, size)) {
             err << "trendfit: cannot write " << image.toStdString() << '\n';
             status = 2;
         }

@@ -61,7 +61,8 @@ QWidget* ExchangeDialog::Control(int id) const {
     if (auto it = m_edits.find(id); it != m_edits.end()) return it->second;
     if (auto it = m_checks.find(id); it != m_checks.end()) return it->second;
     if (auto it = m_radios.find(id); it != m_radios.end()) return it->second->button(0);
-    return nullptr;
+    // Any other control, such as a button, by its object name.
+    return findChild<QWidget*>(QString::number(id));
 }
 
 trendfit::DialogControls ExchangeDialog::Controls() const {

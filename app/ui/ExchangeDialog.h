@@ -28,6 +28,7 @@ public:
     trendfit::DialogControls Controls() const;
     // Shows the model's members in the controls.
     void ShowControls(const trendfit::DialogControls& controls);
+    // The control with this id (a radio group's first button), null when there is none.
     QWidget* Control(int id) const;
     QPushButton* OkButton() const { return m_ok; }
 

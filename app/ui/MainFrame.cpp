@@ -12,6 +12,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPainter>
+#include <QPixmap>
 #include <QSettings>
 #include <QStatusBar>
 #include <QStyle>
@@ -35,6 +37,29 @@ namespace {
 // A command as the settings store lists it: its id in decimal.
 QString CommandKey(const QAction* action) { return QString::number(action->data().toInt()); }
 
+// Commands the customise dialog offers that "标准" does not show until the user adds them.
+const QStringList kHiddenByDefault{QString::number(ID_EXPORT_IMAGE), QString::number(ID_COPY_IMAGE),
+                                   QString::number(ID_EXPORT_CURVE)};
+
+// A printer drawn on a transparent square of `side` pixels: paper in, body, paper out.
+QPixmap DrawnPrinter(int side) {
+    QPixmap pixmap(side, side);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.scale(side / 16.0, side / 16.0);
+    painter.setPen(QPen(QColor(60, 60, 60), 1.0));
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(4.5, 1.5, 7, 5));
+    painter.setBrush(QColor(150, 155, 165));
+    painter.drawRoundedRect(QRectF(1.5, 6.5, 13, 6), 1.5, 1.5);
+    painter.setBrush(Qt::white);
+    painter.drawRect(QRectF(4.5, 10.5, 7, 4));
+    painter.setPen(QPen(QColor(40, 170, 60), 1.0));
+    painter.drawPoint(QPointF(12.5, 8.5));
+    return pixmap;
+}
+
 }  // namespace
 
 CMainFrame::CMainFrame(CTrendfitDoc& doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
@@ -45,7 +70,7 @@ CMainFrame::CMainFrame(CTrendfitDoc& doc, QWidget* parent) : QMainWindow(parent)
     resize(1280, 860);
     m_view = new CTrendfitView(&m_doc, this);
     setCentralWidget(m_view);
-    m_platform = std::make_unique<QtPlatform>(this, m_view);
+    m_platform = std::make_unique<QtPlatform>(this, m_view, [this] { UpdateCommandUI(); });
     m_doc.SetPlatform(m_platform.get());
 
     CreateMenus();
@@ -87,16 +112,11 @@ QAction* CMainFrame::LookAction(unsigned id) const {
 
 void CMainFrame::CreateMenus() {
     QMenu* data = menuBar()->addMenu("数据(&F)");
+    // The commands' states follow the document's repaint requests (QtPlatform).
     connect(AddCommand(data, ID_SIMULATION_DATA, "模拟数据(&N)", QKeySequence("Ctrl+N")),
-            &QAction::triggered, this, [this] {
-                m_doc.OnSimulationData();
-                UpdateCommandUI();
-            });
+            &QAction::triggered, this, [this] { m_doc.OnSimulationData(); });
     connect(AddCommand(data, ID_FILE_OPEN, "打开(&O)...", QKeySequence("Ctrl+O")),
-            &QAction::triggered, this, [this] {
-                m_doc.OnFileOpen();
-                UpdateCommandUI();
-            });
+            &QAction::triggered, this, [this] { m_doc.OnFileOpen(); });
     data->addSeparator();
     connect(AddCommand(data, ID_FILE_PRINT, "打印(&P)...", QKeySequence("Ctrl+P")),
             &QAction::triggered, m_view, &CTrendfitView::OnFilePrint);
@@ -104,6 +124,14 @@ void CMainFrame::CreateMenus() {
             &CTrendfitView::OnFilePrintPreview);
     connect(AddCommand(data, ID_FILE_PRINT_SETUP, "打印设置(&R)..."), &QAction::triggered, m_view,
             &CTrendfitView::OnFilePrintSetup);
+    data->addSeparator();
+    connect(AddCommand(data, ID_EXPORT_IMAGE, "导出图像(&E)..."), &QAction::triggered, m_view,
+            &CTrendfitView::OnExportImage);
+    connect(AddCommand(data, ID_COPY_IMAGE, "复制图像(&I)"), &QAction::triggered, m_view,
+            &CTrendfitView::OnCopyImage);
+    connect(AddCommand(data, ID_EXPORT_CURVE, "导出曲线(&U)..."), &QAction::triggered, m_view,
+            &CTrendfitView::OnExportCurve);
+    connect(data, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
     data->addSeparator();
     connect(AddCommand(data, ID_APP_EXIT, "退出(&X)"), &QAction::triggered, this, &QWidget::close);
 
@@ -162,15 +190,21 @@ void CMainFrame::CreateToolBar() {
         const char* themeIcon;
         QStyle::StandardPixmap fallback;
     };
+    // In the customise dialog's order.
     const Button buttons[] = {
         {ID_SIMULATION_DATA, "document-new", QStyle::SP_FileIcon},
         {ID_FILE_OPEN, "document-open", QStyle::SP_DialogOpenButton},
-        {ID_FILE_PRINT, "document-print", QStyle::SP_DialogSaveButton},
+        {ID_FILE_PRINT, nullptr, QStyle::SP_CustomBase},
+        {ID_EXPORT_IMAGE, "document-save-as", QStyle::SP_DialogSaveButton},
+        {ID_COPY_IMAGE, "edit-copy", QStyle::SP_FileDialogContentsView},
+        {ID_EXPORT_CURVE, "document-save-as", QStyle::SP_DialogSaveButton},
         {ID_APP_ABOUT, "help-about", QStyle::SP_MessageBoxInformation},
     };
     for (const Button& button : buttons) {
         QAction* action = Action(button.id);
-        action->setIcon(QIcon::fromTheme(button.themeIcon, style()->standardIcon(button.fallback)));
+        action->setIcon(button.themeIcon == nullptr
+                            ? PrinterIcon()
+                            : QIcon::fromTheme(button.themeIcon, style()->standardIcon(button.fallback)));
         // A button is labelled with its tooltip ("模拟数据"), not with the menu text.
         action->setIconText(ToolTipText(button.id));
         m_toolCommands.push_back(action);
@@ -179,7 +213,13 @@ void CMainFrame::CreateToolBar() {
     // A tool button drops a trailing "..." from a derived label: keep it.
     customize->setIconText("自定义...");
     connect(customize, &QAction::triggered, this, &CMainFrame::OnCustomize);
-    SetHiddenButtons({});
+    SetHiddenButtons(kHiddenByDefault);
+}
+
+QIcon CMainFrame::PrinterIcon() {
+    QIcon drawn;
+    for (int side : {16, 24, 32, 48}) drawn.addPixmap(DrawnPrinter(side));
+    return QIcon::fromTheme("document-print", drawn);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -308,6 +348,7 @@ void CMainFrame::OnApplicationLook(unsigned id) {
 
 void CMainFrame::UpdateCommandUI() {
     if (QAction* compute = Action(ID_COMPUTE)) compute->setEnabled(m_doc.OnUpdateCompute());
+    if (QAction* curve = Action(ID_EXPORT_CURVE)) curve->setEnabled(m_doc.FindCurrentCurve() != nullptr);
 }
 
 void CMainFrame::SaveState() const {
@@ -323,7 +364,7 @@ void CMainFrame::RestoreState() {
     restoreGeometry(settings.value("MainFrame/Geometry").toByteArray());
     restoreState(settings.value("MainFrame/State").toByteArray());
     Action(ID_VIEW_STATUS_BAR)->setChecked(settings.value("MainFrame/StatusBar", true).toBool());
-    SetHiddenButtons(settings.value("MainFrame/HiddenButtons").toStringList());
+    SetHiddenButtons(settings.value("MainFrame/HiddenButtons", kHiddenByDefault).toStringList());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

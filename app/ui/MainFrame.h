@@ -18,6 +18,7 @@ class COutputWnd;
 class CPropertiesWnd;
 class QtPlatform;
 class QActionGroup;
+class QIcon;
 class QLabel;
 class QToolBar;
 
@@ -43,6 +44,7 @@ public:
     QString StatusMessage() const;
 
     // Commands whose "标准" buttons the user has hidden through "自定义...", as their ids.
+    // The export and copy commands are offered there but hidden until the user adds them.
     QStringList HiddenButtons() const;
     void SetHiddenButtons(const QStringList& commands);
     // Stores the window's placement, the docks and toolbar, the status bar's visibility and
@@ -55,8 +57,12 @@ public:
 
     // Installs look `id`, re-applies the output fonts, redraws and stores the choice.
     void OnApplicationLook(unsigned id);
-    // Enables the compute command exactly while the document holds data.
+    // Enables the compute command exactly while the document holds data, and the curve
+    // export while a curve is current.
     void UpdateCommandUI();
+
+    // The print command's icon: the theme's printer, or a drawn one where there is none.
+    static QIcon PrinterIcon();
 
 protected:
     void closeEvent(QCloseEvent* event) override;

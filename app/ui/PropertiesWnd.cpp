@@ -1,8 +1,12 @@
 #include "app/ui/PropertiesWnd.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QStyle>
 #include <QToolBar>
 #include <QTreeWidget>
@@ -77,12 +81,22 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent) : QDockWidget("属性", parent) 
     QTreeWidgetItem* counts = AddGroup("数据数量", true);
     AddItem(counts, "训练数据", "0", "训练数据的数量", false);
     AddItem(counts, "测试数据", "0", "测试数据的数量", false);
-    QTreeWidgetItem* fit = AddGroup("Trendfit", false);
-    AddItem(fit, "训练方差", "", "Trendfit后对训练数据的方差值", true);
-    AddItem(fit, "测试方差", "", "Trendfit后对测试数据的方差值", true);
     data->setExpanded(true);
     counts->setExpanded(true);
-    fit->setExpanded(false);
+    AddEmptyCurveGroup();
+
+    auto* copy = new QAction("复制", m_grid);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setShortcutContext(Qt::WidgetShortcut);
+    connect(copy, &QAction::triggered, this, &CPropertiesWnd::CopyValue);
+    m_grid->addAction(copy);
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(m_grid, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+        if (QTreeWidgetItem* item = m_grid->itemAt(pos)) m_grid->setCurrentItem(item);
+        QMenu* menu = CreateContextMenu();
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(m_grid->viewport()->mapToGlobal(pos));
+    });
 
     connect(m_grid, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* item) { ShowDescription(item); });
@@ -111,6 +125,13 @@ QTreeWidgetItem* CPropertiesWnd::AddGroup(const QString& name, bool valueList) {
     return group;
 }
 
+void CPropertiesWnd::AddEmptyCurveGroup() {
+    QTreeWidgetItem* fit = AddGroup("Trendfit", false);
+    AddItem(fit, "训练方差", "", "Trendfit后对训练数据的方差值", true);
+    AddItem(fit, "测试方差", "", "Trendfit后对测试数据的方差值", true);
+    fit->setExpanded(false);
+}
+
 QTreeWidgetItem* CPropertiesWnd::AddItem(QTreeWidgetItem* group, const QString& name,
                                          const QString& value, const QString& description,
                                          bool editable) {
@@ -125,6 +146,8 @@ QTreeWidgetItem* CPropertiesWnd::AddItem(QTreeWidgetItem* group, const QString& 
 
 void CPropertiesWnd::SetValue(QTreeWidgetItem* item, const QString& value) {
     item->setText(1, value);
+    // A narrow pane elides long values; the tooltip shows them whole.
+    item->setToolTip(1, value);
     MarkModified(item);
     // A value-list group shows its items' values side by side.
     QTreeWidgetItem* group = item->parent();
@@ -182,6 +205,32 @@ void CPropertiesWnd::ShowCurve(const CurveResult& curve) {
     }
     group->setExpanded(true);
     ShowDescription(m_grid->currentItem());
+}
+
+void CPropertiesWnd::ClearCurve() {
+    QTreeWidgetItem* old = FindGroup("Trendfit");
+    if (old == nullptr) return;
+    delete old;
+    AddEmptyCurveGroup();
+    ShowDescription(m_grid->currentItem());
+}
+
+QString CPropertiesWnd::ChosenValue() const {
+    const QTreeWidgetItem* item = m_grid->currentItem();
+    return item != nullptr ? item->text(1) : QString();
+}
+
+QMenu* CPropertiesWnd::CreateContextMenu() {
+    auto* menu = new QMenu(this);
+    QAction* copy = menu->addAction("复制", this, &CPropertiesWnd::CopyValue);
+    copy->setShortcut(QKeySequence::Copy);
+    copy->setEnabled(!ChosenValue().isEmpty());
+    return menu;
+}
+
+void CPropertiesWnd::CopyValue() {
+    const QString value = ChosenValue();
+    if (!value.isEmpty()) QApplication::clipboard()->setText(value);
 }
 
 QString CPropertiesWnd::Value(const QString& groupName, const QString& name) const {

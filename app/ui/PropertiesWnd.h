@@ -1,13 +1,15 @@
 #pragma once
 
 // The properties pane "属性": a two-column grid (name, value) of groups and items with a
-// description area, showing the data source, the counts and the current curve.
+// description area, showing the data source, the counts and the current curve. Its
+// context menu (and Ctrl+C) copies the chosen item's value.
 
 #include <QDockWidget>
 
 #include "app/core/AppInterfaces.h"
 
 class QComboBox;
+class QMenu;
 class QLabel;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -22,6 +24,12 @@ public:
     void SetPropertyValue(const std::string& strName, const std::string& strValue) override;
     void SetDataCount(int nTrain, int nTest) override;
     void ShowCurve(const CurveResult& curve) override;
+    void ClearCurve() override;
+
+    // The grid's context menu: "复制", enabled while the chosen item shows a value.
+    QMenu* CreateContextMenu();
+    // Puts the chosen item's value, as shown, on the clipboard.
+    void CopyValue();
 
     QTreeWidget* Grid() const { return m_grid; }
     // The value shown for the first property with this name under the group, or a null
@@ -31,6 +39,9 @@ public:
 
 private:
     QTreeWidgetItem* AddGroup(const QString& name, bool valueList);
+    // The group "Trendfit" as the grid starts with it, collapsed.
+    void AddEmptyCurveGroup();
+    QString ChosenValue() const;
     QTreeWidgetItem* AddItem(QTreeWidgetItem* group, const QString& name, const QString& value,
                              const QString& description, bool editable);
     QTreeWidgetItem* FindGroup(const QString& name) const;

@@ -2,6 +2,8 @@
 
 #include <QFontMetrics>
 
+#include <algorithm>
+
 namespace {
 
 QColor ToQColor(ChartColor c) { return QColor(c.red, c.green, c.blue); }
@@ -13,21 +15,23 @@ QRect ToQRect(const ChartRect& r) {
 
 }  // namespace
 
-QtChartPainter::QtChartPainter(QPainter& painter) : m_painter(painter) {
+QtChartPainter::QtChartPainter(QPainter& painter, const QPaintDevice* layoutDevice)
+    : m_painter(painter), m_layoutDevice(layoutDevice != nullptr ? *layoutDevice : *painter.device()) {
     m_painter.setBrush(Qt::white);
     m_painter.setPen(QPen(Qt::black, 1));
 }
 
-QFont QtChartPainter::ChartFont(int pointSizeTenths) {
+QFont QtChartPainter::ChartFont(int pointSizeTenths, int dpi) {
     QFont font;
     font.setFamilies({"Noto Sans CJK SC", "Noto Sans CJK", "WenQuanYi Zen Hei", "Sans Serif"});
     font.setStyleHint(QFont::SansSerif);
-    font.setPointSizeF(pointSizeTenths / 10.0);
+    // In pixels of the painter's coordinates, which a printout scales onto the page.
+    font.setPixelSize(std::max(1, qRound(pointSizeTenths / 10.0 * dpi / 72.0)));
     return font;
 }
 
 void QtChartPainter::SelectFont(int pointSizeTenths, const std::string&) {
-    m_painter.setFont(ChartFont(pointSizeTenths));
+    m_painter.setFont(ChartFont(pointSizeTenths, m_layoutDevice.logicalDpiY()));
 }
 
 void QtChartPainter::SelectPen(int width, ChartColor color) {
@@ -47,7 +51,7 @@ void QtChartPainter::LineTo(int x, int y) {
 }
 
 void QtChartPainter::TextOut(int x, int y, const std::string& text) {
-    const QFontMetrics metrics(m_painter.font(), m_painter.device());
+    const QFontMetrics metrics(m_painter.font(), &m_layoutDevice);
     QPen pen = m_painter.pen();
     m_painter.setPen(Qt::black);
     m_painter.drawText(QPoint(x, y + metrics.ascent()), QString::fromStdString(text));
@@ -63,7 +67,7 @@ void QtChartPainter::DrawTextCentered(const ChartRect& rect, const std::string& 
 }
 
 ChartSize QtChartPainter::GetTextExtent(const std::string& text) {
-    const QFontMetrics metrics(m_painter.font(), m_painter.device());
+    const QFontMetrics metrics(m_painter.font(), &m_layoutDevice);
     return {metrics.horizontalAdvance(QString::fromStdString(text)), metrics.height()};
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// The chart painter over a QPainter: the window, the printer and batch images all draw the
-// chart through it.
+// The chart painter over a QPainter: the window, the printer and images all draw the chart
+// through it. Text is sized and measured for a layout device: the painter's own, or the
+// window whose layout a scaled painter puts on paper, so fonts scale with everything else.
 
 #include <QFont>
 #include <QPainter>
@@ -10,7 +11,8 @@
 
 class QtChartPainter : public IChartPainter {
 public:
-    explicit QtChartPainter(QPainter& painter);
+    // `layoutDevice` null: the painter's device.
+    explicit QtChartPainter(QPainter& painter, const QPaintDevice* layoutDevice = nullptr);
 
     void SelectFont(int pointSizeTenths, const std::string& faceName) override;
     void SelectPen(int width, ChartColor color) override;
@@ -23,10 +25,12 @@ public:
     ChartSize GetTextExtent(const std::string& text) override;
     void FillRect(const ChartRect& rect, ChartColor color) override;
 
-    // The font that stands for the face name "黑体": a CJK sans-serif face.
-    static QFont ChartFont(int pointSizeTenths);
+    // The font that stands for the face name "黑体": a CJK sans-serif face, its point
+    // size turned into pixels at `dpi`.
+    static QFont ChartFont(int pointSizeTenths, int dpi);
 
 private:
     QPainter& m_painter;
+    const QPaintDevice& m_layoutDevice;
     QPoint m_current;
 };

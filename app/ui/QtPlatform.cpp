@@ -28,4 +28,5 @@ void QtPlatform::SetWindowTitle(const std::string& title) {
 
 void QtPlatform::UpdateAllViews() {
     if (m_view != nullptr) m_view->update();
+    if (m_documentChanged) m_documentChanged();
 }

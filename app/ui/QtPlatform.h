@@ -3,14 +3,18 @@
 // The document's window-system services in the Qt program: the three dialogs, message
 // boxes, the main window's title, repaints of the view and the millisecond clock.
 
+#include <functional>
+
 #include "app/core/PlatformServices.h"
 
 class QWidget;
 
 class QtPlatform : public IPlatformServices {
 public:
-    // `window` parents the dialogs and takes the title; `view` repaints.
-    QtPlatform(QWidget* window, QWidget* view) : m_window(window), m_view(view) {}
+    // `window` parents the dialogs and takes the title; `view` repaints, and
+    // `documentChanged` runs with every repaint request (the commands' states follow it).
+    QtPlatform(QWidget* window, QWidget* view, std::function<void()> documentChanged)
+        : m_window(window), m_view(view), m_documentChanged(std::move(documentChanged)) {}
 
     bool DoModal(CSimulationDataDlg& dlg) override;
     bool DoModal(CFileDataDlg& dlg) override;
@@ -23,4 +27,5 @@ public:
 private:
     QWidget* m_window;
     QWidget* m_view;
+    std::function<void()> m_documentChanged;
 };

@@ -1,15 +1,27 @@
 #include "app/ui/TrendfitView.h"
 
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QPageSetupDialog>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
+#include <QRegularExpression>
+#include <QSaveFile>
 
+#include <algorithm>
+
+#include "app/core/TextFormat.h"
 #include "app/core/TrendfitDoc.h"
+#include "app/ui/ChartImage.h"
+#include "app/ui/Commands.h"
 #include "app/ui/QtChartPainter.h"
 
 CTrendfitView::CTrendfitView(CTrendfitDoc* doc, QWidget* parent) : QWidget(parent), m_pDoc(doc) {
@@ -23,7 +35,8 @@ void CTrendfitView::OnDraw(QPainter& painter, const QRect& client) const {
     if (m_pDoc == nullptr) return;
     painter.setRenderHint(QPainter::Antialiasing, true);
     painter.setRenderHint(QPainter::TextAntialiasing, true);
-    QtChartPainter chartPainter(painter);
+    // Text is sized and measured as on screen, so a scaled printout keeps the window's layout.
+    QtChartPainter chartPainter(painter, this);
     const ChartRect rect{client.left(), client.top(), client.left() + client.width(),
                          client.top() + client.height()};
     m_renderer.Draw(chartPainter, rect, m_pDoc->GetChartData());
@@ -37,10 +50,10 @@ void CTrendfitView::paintEvent(QPaintEvent*) {
 
 void CTrendfitView::PrintTo(QPrinter& printer) const {
     QPainter painter(&printer);
-    // Lay the chart out on the window's client rectangle, then scale it onto the page.
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const double scale = std::min(page.width() / double(std::max(1, width())),
-                                  page.height() / double(std::max(1, height())));
+    // The painter starts at the printable area's corner, in device pixels.
+    const double scale = std::min(printer.width() / double(std::max(1, width())),
+                                  printer.height() / double(std::max(1, height())));
+    painter.translate((printer.width() - width() * scale) / 2.0, 0.0);
     painter.scale(scale, scale);
     OnDraw(painter, rect());
 }
@@ -94,4 +107,41 @@ void CTrendfitView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     QWidget::mouseReleaseEvent(event);
+}
+
+QString CTrendfitView::AskSaveFile(const QString& caption, const QString& name, const QStringList& filters) {
+    QString filter = filters.first();
+    QString file = QFileDialog::getSaveFileName(window(), caption, name, filters.join(";;"), &filter);
+    if (file.isEmpty()) return file;
+    // "PNG 图像 (*.png)" gives ".png".
+    const QRegularExpressionMatch suffix = QRegularExpression(R"(\*(\.\w+))").match(filter);
+    if (suffix.hasMatch() && QFileInfo(file).suffix().isEmpty()) file += suffix.captured(1);
+    return file;
+}
+
+void CTrendfitView::ShowWriteError(const QString& file) {
+    QMessageBox::warning(window(), trendfit::AppTitle(), QString("无法写入文件：%1").arg(file));
+}
+
+void CTrendfitView::OnExportImage() {
+    const QString file = AskSaveFile("导出图像", "图表.png", {"PNG 图像 (*.png)", "SVG 图像 (*.svg)"});
+    if (file.isEmpty()) return;
+    if (!trendfit::WriteChartImage(m_pDoc->GetChartData(), file, size())) ShowWriteError(file);
+}
+
+void CTrendfitView::OnCopyImage() {
+    QGuiApplication::clipboard()->setImage(trendfit::RenderChartImage(m_pDoc->GetChartData(), size()));
+}
+
+void CTrendfitView::OnExportCurve() {
+    const CurveResult* curve = m_pDoc->FindCurrentCurve();
+    if (curve == nullptr) return;
+    const QString file = AskSaveFile("导出曲线", "曲线.csv", {"CSV 文件 (*.csv)"});
+    if (file.isEmpty()) return;
+    QSaveFile out(file);
+    const std::string text = trendfit::CurveCsv(*curve);
+    if (!out.open(QIODevice::WriteOnly) || out.write(text.data(), qint64(text.size())) != qint64(text.size()) ||
+        !out.commit()) {
+        ShowWriteError(file);
+    }
 }

@@ -68,6 +68,7 @@ public:
         properties.push_back("count:" + std::to_string(nTrain) + "," + std::to_string(nTest));
     }
     void ShowCurve(const CurveResult& curve) override { shownCurves.push_back(curve); }
+    void ClearCurve() override { properties.push_back("curve:cleared"); }
 
     void Register() {
         g_pOutputMessage = this;

@@ -1,4 +1,6 @@
+#include <algorithm>
 #include <climits>
+#include <cstdio>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -54,30 +56,105 @@ std::size_t IndexOf(const std::vector<std::string>& calls, const std::string& ca
 
 }  // namespace
 
-TEST(ChartLayout, ThousandBySevenHundredClient) {
-    const trendfit::ChartLayout layout = ComputeChartLayout(kClient);
-    EXPECT_EQ(layout.frame, (ChartRect{50, 50, 950, 650}));
-    EXPECT_EQ(layout.plot, (ChartRect{350, 150, 650, 550}));
-    EXPECT_EQ(layout.tickStepX, 30);
-    EXPECT_EQ(layout.tickStepY, 40);
-    EXPECT_EQ(layout.tickLength, 6.0);
-    EXPECT_EQ(layout.legendX, 690);
+TEST(ChartLayout, FullSizeKeepsTheFixedInsets) {
+    const trendfit::ChartLayout layout = ComputeChartLayout(ChartRect{0, 0, 1920, 1080});
+    EXPECT_TRUE(layout.hasPlot);
+    EXPECT_EQ(layout.frame, (ChartRect{50, 50, 1870, 1030}));
+    EXPECT_EQ(layout.plot, (ChartRect{350, 150, 1570, 930}));
+    EXPECT_EQ(layout.tickStepX, 122);
+    EXPECT_EQ(layout.tickStepY, 78);
+    EXPECT_EQ(layout.tickLength, 20.0);
+    EXPECT_EQ(layout.legendX, 1610);
     EXPECT_EQ(layout.legendY, 250);
+    // Texts too wide for the insets do not move anything at full size.
+    const trendfit::ChartLayout wide = ComputeChartLayout(ChartRect{0, 0, 1900, 700}, {40, 500, 500, 500});
+    EXPECT_TRUE(wide.hasPlot);
+    EXPECT_EQ(wide.plot, (ChartRect{350, 150, 1550, 550}));
+    EXPECT_EQ(wide.legendX, 1590);
 }
 
-TEST(ChartLayout, OffsetClientAndLongTicks) {
-    // A wide plot caps the tick length at 20; steps truncate toward zero.
-    const trendfit::ChartLayout layout = ComputeChartLayout(ChartRect{10, 20, 1815, 1020});
-    EXPECT_EQ(layout.plot, (ChartRect{360, 170, 1465, 870}));
-    EXPECT_EQ(layout.tickStepX, 110);
-    EXPECT_EQ(layout.tickStepY, 70);
-    EXPECT_EQ(layout.tickLength, 20.0);
-    // A narrow client gives a negative width, a negative step and a negative tick length.
-    const trendfit::ChartLayout narrow = ComputeChartLayout(ChartRect{0, 0, 655, 700});
-    EXPECT_EQ(narrow.plot.left, 350);
-    EXPECT_EQ(narrow.plot.right, 305);
-    EXPECT_EQ(narrow.tickStepX, -4);
-    EXPECT_EQ(narrow.tickLength, -0.8);
+TEST(ChartLayout, SmallerClientsKeepTwoThirdsOfTheFrame) {
+    // Text sizes of the sine-like data at 8 pixels a character, 16 high: labels 40 wide,
+    // legend texts 32.
+    const trendfit::ChartTextSizes text{16, 40, 40, 32};
+    struct Case {
+        ChartRect client;
+        ChartRect plot;
+        int stepX, stepY;
+        double tick;
+        int legendX, legendY;
+    };
+    const Case cases[] = {
+        // Frame 1180 wide: a sixth, 196, on each side; the legend has its 40 gap.
+        {{0, 0, 1280, 800}, {246, 150, 1034, 650}, 78, 50, 15.6, 1074, 250},
+        {{0, 0, 1000, 700}, {200, 150, 800, 550}, 60, 40, 12.0, 840, 250},
+        // Frame 500 x 300: 166 to share; the legend takes 111 (gap 40), the labels 55.
+        {{0, 0, 600, 400}, {105, 100, 439, 300}, 33, 20, 6.6, 479, 200},
+        // 1900 wide at full width, 699 high just below full height.
+        {{0, 0, 1900, 699}, {350, 149, 1550, 550}, 120, 40, 20.0, 1590, 249},
+        // Offset client, frame 1705 wide: 284 each side.
+        {{10, 20, 1815, 1020}, {344, 170, 1481, 870}, 113, 70, 20.0, 1521, 270},
+    };
+    for (const Case& c : cases) {
+        const trendfit::ChartLayout layout = ComputeChartLayout(c.client, text);
+        const std::string at = RecordingPainter::Rect(c.client);
+        EXPECT_TRUE(layout.hasPlot) << at;
+        EXPECT_EQ(layout.plot, c.plot) << at;
+        EXPECT_EQ(layout.tickStepX, c.stepX) << at;
+        EXPECT_EQ(layout.tickStepY, c.stepY) << at;
+        EXPECT_DOUBLE_EQ(layout.tickLength, c.tick) << at;
+        EXPECT_EQ(layout.legendX, c.legendX) << at;
+        EXPECT_EQ(layout.legendY, c.legendY) << at;
+        const ChartRect& f = layout.frame;
+        EXPECT_GE(3 * (c.plot.right - c.plot.left), 2 * (f.right - f.left)) << at;
+        EXPECT_GE(3 * (c.plot.bottom - c.plot.top), 2 * (f.bottom - f.top)) << at;
+    }
+}
+
+TEST(ChartLayout, LabelsAndLegendDecideWhereThePlotGoes) {
+    // Wide y labels take room from the legend's side, down to its 10-pixel gap.
+    trendfit::ChartLayout layout = ComputeChartLayout(ChartRect{0, 0, 1000, 700}, {16, 40, 160, 32});
+    ASSERT_TRUE(layout.hasPlot);
+    // Frame 900: 300 to share; the labels need 12 + 160 + 4 = 176, the legend 10 + 71.
+    EXPECT_EQ(layout.plot.left, 226);
+    EXPECT_EQ(layout.plot.right, 826);
+    EXPECT_EQ(layout.legendX, 826 + 40);
+    layout = ComputeChartLayout(ChartRect{0, 0, 1000, 700}, {16, 40, 200, 32});
+    ASSERT_TRUE(layout.hasPlot);
+    EXPECT_EQ(layout.plot.left, 266);
+    EXPECT_EQ(layout.legendX, 866 + 13);  // 84 left for the legend: 84 - 71
+    // Then the swatches narrow, down to 12; beyond that there is no plot.
+    layout = ComputeChartLayout(ChartRect{0, 0, 1000, 700}, {16, 40, 220, 32});
+    ASSERT_TRUE(layout.hasPlot);
+    EXPECT_EQ(layout.plot.right, 886);
+    EXPECT_EQ(layout.legendX, 886 + 10);
+    EXPECT_EQ(layout.swatchSize, 13);  // 64 - 10 - (5 + 32 + 4)
+    EXPECT_FALSE(ComputeChartLayout(ChartRect{0, 0, 1000, 700}, {16, 40, 222, 32}).hasPlot);
+    // Tall texts push the x labels' room below the plot.
+    layout = ComputeChartLayout(ChartRect{0, 0, 1000, 400}, {40, 40, 40, 32});
+    ASSERT_TRUE(layout.hasPlot);
+    // Frame 300 high: 100 to share; below 12 + 2 + 40 + 4 = 58, above 42.
+    EXPECT_EQ(layout.plot.top, 92);
+    EXPECT_EQ(layout.plot.bottom, 292);
+    EXPECT_EQ(layout.legendY, 92 + 100);
+}
+
+TEST(ChartLayout, TooSmallForAPlotOrAFrame) {
+    const trendfit::ChartTextSizes text{16, 40, 40, 32};
+    trendfit::ChartLayout layout = ComputeChartLayout(ChartRect{0, 0, 200, 150}, text);
+    EXPECT_TRUE(layout.hasFrame);
+    EXPECT_FALSE(layout.hasPlot);
+    EXPECT_EQ(layout.frame, (ChartRect{50, 50, 150, 100}));
+    // The legend (80 high) is not beside a plot lower than itself.
+    EXPECT_FALSE(ComputeChartLayout(ChartRect{0, 0, 1000, 215}).hasPlot);
+    EXPECT_TRUE(ComputeChartLayout(ChartRect{0, 0, 1000, 220}).hasPlot);
+    EXPECT_FALSE(ComputeChartLayout(ChartRect{0, 0, 100, 700}, text).hasFrame);
+    EXPECT_FALSE(ComputeChartLayout(ChartRect{0, 0, 1000, 99}, text).hasFrame);
+    // A frame too narrow for any text still gets no inverted plot.
+    layout = ComputeChartLayout(ChartRect{0, 0, 655, 700});
+    EXPECT_TRUE(layout.hasPlot);
+    EXPECT_GT(layout.plot.right, layout.plot.left);
+    EXPECT_GT(layout.tickStepX, 0);
 }
 
 TEST(ChartLayout, ExtremeClientDoesNotOverflow) {
@@ -131,42 +208,42 @@ TEST(ChartDrawing, FrameAxesTicksAndLabels) {
     EXPECT_EQ(calls[0], "font 120 黑体");
     EXPECT_EQ(calls[1], "pen 2 0/0/0");
     EXPECT_EQ(calls[2], "rect 50,50,950,650");
-    // x axis, then y axis.
-    EXPECT_EQ(calls[3], "move 350,550");
-    EXPECT_EQ(calls[4], "line 650,550");
-    EXPECT_EQ(calls[5], "move 350,550");
-    EXPECT_EQ(calls[6], "line 350,150");
+    // x axis, then y axis: the plot is (200, 150)-(800, 550) below full size.
+    EXPECT_EQ(calls[3], "move 200,550");
+    EXPECT_EQ(calls[4], "line 800,550");
+    EXPECT_EQ(calls[5], "move 200,550");
+    EXPECT_EQ(calls[6], "line 200,150");
 
-    // Eleven x ticks 30 apart, 6 long, labels centred 2 pixels below the tick.
+    // Eleven x ticks 60 apart, 12 long, labels centred 2 pixels below the tick.
     const char* xLabels[] = {"-3.00", "-2.40", "-1.80", "-1.20", "-0.60", "0.00",
                              "0.60",  "1.20",  "1.80",  "2.40",  "3.00"};
     std::size_t at = 7;
     for (int i = 0; i <= 10; ++i, at += 3) {
-        const int x = 350 + 30 * i;
+        const int x = 200 + 60 * i;
         const std::string label = xLabels[i];
         const int w = 8 * static_cast<int>(label.size());
         EXPECT_EQ(calls[at], "move " + std::to_string(x) + ",550") << i;
-        EXPECT_EQ(calls[at + 1], "line " + std::to_string(x) + ",556") << i;
-        EXPECT_EQ(calls[at + 2], "text " + std::to_string(x - w / 2) + ",558 " + label) << i;
+        EXPECT_EQ(calls[at + 1], "line " + std::to_string(x) + ",562") << i;
+        EXPECT_EQ(calls[at + 2], "text " + std::to_string(x - w / 2) + ",564 " + label) << i;
     }
-    // Eleven y ticks 40 apart, ending at 344, labels right-aligned and centred.
+    // Eleven y ticks 40 apart, ending at 188, labels right-aligned and centred.
     const char* yLabels[] = {"-1.00", "-0.80", "-0.60", "-0.40", "-0.20", "0.00",
                              "0.20",  "0.40",  "0.60",  "0.80",  "1.00"};
     for (int i = 0; i <= 10; ++i, at += 3) {
         const int y = 550 - 40 * i;
         const std::string label = yLabels[i];
         const int w = 8 * static_cast<int>(label.size());
-        EXPECT_EQ(calls[at], "move 350," + std::to_string(y)) << i;
-        EXPECT_EQ(calls[at + 1], "line 344," + std::to_string(y)) << i;
-        EXPECT_EQ(calls[at + 2], "text " + std::to_string(344 - w) + "," + std::to_string(y - 8) + " " + label) << i;
+        EXPECT_EQ(calls[at], "move 200," + std::to_string(y)) << i;
+        EXPECT_EQ(calls[at + 1], "line 188," + std::to_string(y)) << i;
+        EXPECT_EQ(calls[at + 2], "text " + std::to_string(188 - w) + "," + std::to_string(y - 8) + " " + label) << i;
     }
     // Then the training and the test markers, each with its own pen, test over training.
     const std::vector<std::string> rest(calls.begin() + static_cast<std::ptrdiff_t>(at), calls.end());
     EXPECT_EQ(rest, (std::vector<std::string>{
-                        "pen 6 0/0/255", "ellipse 347,547,353,553", "ellipse 497,247,503,253",
-                        "pen 6 255/0/255", "ellipse 647,147,653,153",
-                        "fill 690,250,720,280 0/0/255", "text 725,250 训练数据",
-                        "fill 690,300,720,330 255/0/255", "text 725,300 泛化数据"}));
+                        "pen 6 0/0/255", "ellipse 197,547,203,553", "ellipse 497,247,503,253",
+                        "pen 6 255/0/255", "ellipse 797,147,803,153",
+                        "fill 840,250,870,280 0/0/255", "text 875,250 训练数据",
+                        "fill 840,300,870,330 255/0/255", "text 875,300 泛化数据"}));
 }
 
 TEST(ChartDrawing, NoCurveBeforeAComputation) {
@@ -181,14 +258,14 @@ TEST(ChartDrawing, CurveSampledOncePerPixelColumn) {
     const std::size_t pen = IndexOf(calls, "pen 3 255/0/0");
     ASSERT_LT(pen, calls.size());
     // The curve comes after the markers and before the legend.
-    EXPECT_GT(pen, IndexOf(calls, "ellipse 647,147,653,153"));
-    EXPECT_EQ(calls[pen + 1], "move 350,550");
-    for (int i = 1; i <= 300; ++i) {
+    EXPECT_GT(pen, IndexOf(calls, "ellipse 797,147,803,153"));
+    EXPECT_EQ(calls[pen + 1], "move 200,550");
+    for (int i = 1; i <= 600; ++i) {
         ASSERT_EQ(calls[pen + 1 + static_cast<std::size_t>(i)].compare(0, 5, "line "), 0) << i;
     }
-    EXPECT_EQ(calls[pen + 301], "line 650,150");
-    EXPECT_EQ(calls[pen + 151], "line 500,350");
-    EXPECT_EQ(calls[pen + 302], "fill 690,250,720,280 0/0/255");
+    EXPECT_EQ(calls[pen + 601], "line 800,150");
+    EXPECT_EQ(calls[pen + 301], "line 500,350");
+    EXPECT_EQ(calls[pen + 602], "fill 840,250,870,280 0/0/255");
 }
 
 TEST(ChartDrawing, CurveIsNotClippedToThePlot) {
@@ -198,37 +275,40 @@ TEST(ChartDrawing, CurveIsNotClippedToThePlot) {
     const std::size_t pen = IndexOf(calls, "pen 3 255/0/0");
     ASSERT_LT(pen, calls.size());
     // 550 - (3 + 1) * 400 / 2 = -250
-    EXPECT_EQ(calls[pen + 1], "move 350,-250");
-    EXPECT_EQ(calls[pen + 301], "line 650,-250");
+    EXPECT_EQ(calls[pen + 1], "move 200,-250");
+    EXPECT_EQ(calls[pen + 601], "line 800,-250");
 }
 
-TEST(ChartDrawing, NarrowClientMirrorsPointsAndDrawsNoCurve) {
-    ChartData data = SineLikeData();
-    data.coefficients = {0.0, 1.0};
-    // Client 600 wide: plot left 350, right 250, width -100.
-    const std::vector<std::string> calls = Draw(data, ChartRect{0, 0, 600, 700});
-    EXPECT_EQ(calls[2], "rect 50,50,550,650");
-    const std::vector<std::string> markers = Matching(calls, "ellipse");
-    EXPECT_EQ(markers, (std::vector<std::string>{"ellipse 347,547,353,553", "ellipse 297,247,303,253",
-                                                 "ellipse 247,147,253,153"}));
-    // The curve pen is selected, but no column is sampled: the legend follows at once.
-    const std::size_t pen = IndexOf(calls, "pen 3 255/0/0");
-    ASSERT_LT(pen, calls.size());
-    EXPECT_EQ(calls[pen + 1], "fill 290,250,320,280 0/0/255");
-}
-
-TEST(ChartDrawing, ZeroWidthPlotDrawsOneCurveSample) {
+TEST(ChartDrawing, NarrowClientsKeepThePlotTheRightWayRound) {
     ChartData data = SineLikeData();
     data.coefficients = {0.0, 1.0 / 3.0};
-    // Client 700 wide: plot left and right both 350.
-    const std::vector<std::string> calls = Draw(data, ChartRect{0, 0, 700, 700});
-    const std::size_t pen = IndexOf(calls, "pen 3 255/0/0");
+    // Clients 600 and 700 wide gave the plot a negative and a zero width before: now
+    // the insets share the frame's third and the points keep their order.
+    std::vector<std::string> calls = Draw(data, ChartRect{0, 0, 600, 700});
+    EXPECT_EQ(calls[2], "rect 50,50,550,650");
+    EXPECT_EQ(Matching(calls, "ellipse"), (std::vector<std::string>{"ellipse 102,547,108,553",
+                                                                    "ellipse 269,247,275,253",
+                                                                    "ellipse 436,147,442,153"}));
+    std::size_t pen = IndexOf(calls, "pen 3 255/0/0");
     ASSERT_LT(pen, calls.size());
-    EXPECT_EQ(calls[pen + 1], "move 350,550");  // x = minX
-    EXPECT_EQ(calls[pen + 2].compare(0, 5, "fill "), 0);
-    for (const std::string& marker : Matching(calls, "ellipse")) {
-        EXPECT_EQ(marker.compare(0, 12, "ellipse 347,"), 0) << marker;
-    }
+    EXPECT_EQ(calls[pen + 1], "move 105,550");
+    EXPECT_EQ(calls[pen + 335], "line 439,150");
+    EXPECT_EQ(calls[pen + 336], "fill 479,250,509,280 0/0/255");
+
+    calls = Draw(data, ChartRect{0, 0, 700, 700});
+    pen = IndexOf(calls, "pen 3 255/0/0");
+    ASSERT_LT(pen, calls.size());
+    // Frame 600: 200 to share, 111 of it for the legend.
+    EXPECT_EQ(calls[pen + 1], "move 139,550");
+    EXPECT_EQ(calls[pen + 401], "line 539,150");
+}
+
+TEST(ChartDrawing, TooSmallClientsDrawTheFrameOnly) {
+    ChartData data = SineLikeData();
+    data.coefficients = {1.0};
+    EXPECT_EQ(Draw(data, ChartRect{0, 0, 200, 150}),
+              (std::vector<std::string>{"font 120 黑体", "pen 2 0/0/0", "rect 50,50,150,100"}));
+    EXPECT_EQ(Draw(data, ChartRect{0, 0, 90, 700}), (std::vector<std::string>{"font 120 黑体"}));
 }
 
 TEST(ChartDrawing, SinglePointSitsInTheMiddle) {
@@ -248,8 +328,8 @@ TEST(ChartDrawing, SinglePointSitsInTheMiddle) {
     }
     const std::size_t pen = IndexOf(calls, "pen 3 255/0/0");
     ASSERT_LT(pen, calls.size());
-    EXPECT_EQ(calls[pen + 1], "move 350,350");
-    EXPECT_EQ(calls[pen + 301], "line 650,350");
+    EXPECT_EQ(calls[pen + 1], "move 200,350");
+    EXPECT_EQ(calls[pen + 601], "line 800,350");
 }
 
 TEST(ChartDrawing, EqualYValuesLieOnTheMiddleLine) {
@@ -259,7 +339,7 @@ TEST(ChartDrawing, EqualYValuesLieOnTheMiddleLine) {
     data.maxX = 4.0;
     data.minY = data.maxY = 5.0;
     EXPECT_EQ(Matching(Draw(data), "ellipse"),
-              (std::vector<std::string>{"ellipse 347,347,353,353", "ellipse 647,347,653,353"}));
+              (std::vector<std::string>{"ellipse 197,347,203,353", "ellipse 797,347,803,353"}));
 }
 
 TEST(ChartDrawing, FarPixelsAreClampedAndNotANumberIsSkipped) {
@@ -275,7 +355,7 @@ TEST(ChartDrawing, FarPixelsAreClampedAndNotANumberIsSkipped) {
                                             std::to_string(INT_MIN + 3) + ",353"}));
     const std::size_t pen = IndexOf(calls, "pen 3 255/0/0");
     ASSERT_LT(pen, calls.size());
-    EXPECT_EQ(calls[pen + 1], "move 350," + std::to_string(INT_MIN));
+    EXPECT_EQ(calls[pen + 1], "move 200," + std::to_string(INT_MIN));
 }
 
 TEST(ChartDrawing, CurveBreaksWhereItHasNoValue) {
@@ -287,7 +367,7 @@ TEST(ChartDrawing, CurveBreaksWhereItHasNoValue) {
     ASSERT_LT(pen, calls.size());
     const std::vector<std::string> moves = Matching(
         std::vector<std::string>(calls.begin() + static_cast<std::ptrdiff_t>(pen), calls.end()), "move ");
-    EXPECT_EQ(moves, (std::vector<std::string>{"move 350," + std::to_string(INT_MAX),
+    EXPECT_EQ(moves, (std::vector<std::string>{"move 200," + std::to_string(INT_MAX),
                                                "move 501," + std::to_string(INT_MIN)}));
 }
 
@@ -299,7 +379,7 @@ TEST(ChartDrawing, ColoursComeFromTheRenderer) {
     renderer.Draw(painter, kClient, SineLikeData());
     EXPECT_EQ(painter.Starting("pen 6"), (std::vector<std::string>{"pen 6 1/2/3", "pen 6 4/5/6"}));
     EXPECT_EQ(painter.Starting("fill"),
-              (std::vector<std::string>{"fill 690,250,720,280 1/2/3", "fill 690,300,720,330 4/5/6"}));
+              (std::vector<std::string>{"fill 840,250,870,280 1/2/3", "fill 840,300,870,330 4/5/6"}));
 }
 
 TEST(ChartDrawing, OddTextExtentsHalveTowardZero) {
@@ -309,13 +389,13 @@ TEST(ChartDrawing, OddTextExtentsHalveTowardZero) {
     ChartRenderer().Draw(painter, kClient, SineLikeData());
     const std::vector<std::string> texts = painter.Starting("text ");
     ASSERT_EQ(texts.size(), 24u);
-    // "-3.00" is 35 wide: its left edge is 350 - 17; "0.00" is 28 wide: 500 - 14.
-    EXPECT_EQ(texts[0], "text 333,558 -3.00");
-    EXPECT_EQ(texts[5], "text 486,558 0.00");
-    // Y labels end at the tick end 344 and sit 15 / 2 = 7 above the tick.
-    EXPECT_EQ(texts[11], "text 309,543 -1.00");
-    EXPECT_EQ(texts[21], "text 316,143 1.00");
-    EXPECT_EQ(texts[22], "text 725,250 训练数据");
+    // "-3.00" is 35 wide: its left edge is 200 - 17; "0.00" is 28 wide: 500 - 14.
+    EXPECT_EQ(texts[0], "text 183,564 -3.00");
+    EXPECT_EQ(texts[5], "text 486,564 0.00");
+    // Y labels end at the tick end 188 and sit 15 / 2 = 7 above the tick.
+    EXPECT_EQ(texts[11], "text 153,543 -1.00");
+    EXPECT_EQ(texts[21], "text 160,143 1.00");
+    EXPECT_EQ(texts[22], "text 875,250 训练数据");
 }
 
 TEST(ChartDrawing, TestPointsAloneAreCharted) {
@@ -331,6 +411,173 @@ TEST(ChartDrawing, TestPointsAloneAreCharted) {
     // The training pen is still selected, with no markers under it.
     EXPECT_EQ(Matching(calls, "pen 6"), (std::vector<std::string>{"pen 6 0/0/255", "pen 6 255/0/255"}));
     EXPECT_EQ(Matching(calls, "ellipse"),
-              (std::vector<std::string>{"ellipse 347,547,353,553", "ellipse 647,147,653,153"}));
+              (std::vector<std::string>{"ellipse 197,547,203,553", "ellipse 797,147,803,153"}));
     EXPECT_EQ(calls[IndexOf(calls, "pen 6 0/0/255") + 1], "pen 6 255/0/255");
+}
+
+namespace {
+
+// The chart with the fixed insets, written out step by step with the recording painter's
+// text sizes: frame 50 in from the client, plot 300 and 100 further in, eleven ticks per
+// axis, markers, the curve per pixel column and the legend at (R + 40, T + 100).
+std::vector<std::string> FixedInsetRecording(const ChartData& d, const ChartRect& c) {
+    auto point = [](const char* what, long long x, long long y) {
+        return std::string(what) + " " + std::to_string(x) + "," + std::to_string(y);
+    };
+    auto fixed2 = [](double v) {
+        char text[64];
+        std::snprintf(text, sizeof text, "%.2f", v);
+        return std::string(text);
+    };
+    std::vector<std::string> out{"font 120 黑体", "pen 2 0/0/0",
+                                 "rect " + RecordingPainter::Rect({c.left + 50, c.top + 50, c.right - 50, c.bottom - 50})};
+    const int l = c.left + 350, t = c.top + 150, r = c.right - 350, b = c.bottom - 150;
+    out.push_back(point("move", l, b));
+    out.push_back(point("line", r, b));
+    out.push_back(point("move", l, b));
+    out.push_back(point("line", l, t));
+    const int sx = (r - l) / 10, sy = (b - t) / 10;
+    const double k = std::min(sx / 5.0, 20.0);
+    const double vx = (d.maxX - d.minX) / 10.0, vy = (d.maxY - d.minY) / 10.0;
+    for (int i = 0; i <= 10; ++i) {
+        const int xi = i * sx + l, yb = static_cast<int>(b + k);
+        const std::string label = fixed2(d.minX + i * vx);
+        out.push_back(point("move", xi, b));
+        out.push_back(point("line", xi, yb));
+        out.push_back(point("text", xi - 8 * static_cast<int>(label.size()) / 2, yb + 2) + " " + label);
+    }
+    for (int i = 0; i <= 10; ++i) {
+        const int yi = b - i * sy, xl = static_cast<int>(l - k);
+        const std::string label = fixed2(d.minY + i * vy);
+        out.push_back(point("move", l, yi));
+        out.push_back(point("line", xl, yi));
+        out.push_back(point("text", xl - 8 * static_cast<int>(label.size()), yi - 8) + " " + label);
+    }
+    const int w = r - l, h = b - t;
+    const double dx = d.maxX - d.minX, dy = d.maxY - d.minY;
+    const std::pair<const std::vector<PointRecord>*, const char*> sets[] = {{&d.trainPoints, "pen 6 0/0/255"},
+                                                                            {&d.testPoints, "pen 6 255/0/255"}};
+    for (const auto& [points, pen] : sets) {
+        out.push_back(pen);
+        for (const PointRecord& p : *points) {
+            const int px = static_cast<int>((p.x - d.minX) * w / dx + l);
+            const int py = static_cast<int>(b - (p.y - d.minY) * h / dy);
+            out.push_back("ellipse " + RecordingPainter::Rect({px - 3, py - 3, px + 3, py + 3}));
+        }
+    }
+    out.push_back("pen 3 255/0/0");
+    for (int i = 0; i <= w; ++i) {
+        const double x = i * dx / w + d.minX;
+        double y = 0.0;
+        for (std::size_t j = 0; j < d.coefficients.size(); ++j) y += d.coefficients[j] * std::pow(x, j);
+        out.push_back(point(i == 0 ? "move" : "line", l + i, static_cast<int>(b - (y - d.minY) * h / dy)));
+    }
+    out.push_back("fill " + RecordingPainter::Rect({r + 40, t + 100, r + 70, t + 130}) + " 0/0/255");
+    out.push_back(point("text", r + 75, t + 100) + " 训练数据");
+    out.push_back("fill " + RecordingPainter::Rect({r + 40, t + 150, r + 70, t + 180}) + " 255/0/255");
+    out.push_back(point("text", r + 75, t + 150) + " 泛化数据");
+    return out;
+}
+
+// A drawn text and its box in the recording painter's sizes.
+struct DrawnText {
+    ChartRect box;
+    std::string text;
+};
+
+std::vector<DrawnText> Texts(const std::vector<std::string>& calls) {
+    std::vector<DrawnText> out;
+    for (const std::string& call : Matching(calls, "text ")) {
+        int x = 0, y = 0, consumed = 0;
+        if (std::sscanf(call.c_str(), "text %d,%d %n", &x, &y, &consumed) != 2) continue;
+        const std::string text = call.substr(static_cast<std::size_t>(consumed));
+        out.push_back({{x, y, x + 8 * RecordingPainter::Characters(text), y + 16}, text});
+    }
+    return out;
+}
+
+bool Inside(const ChartRect& inner, const ChartRect& outer) {
+    return inner.left >= outer.left && inner.right <= outer.right && inner.top >= outer.top &&
+           inner.bottom <= outer.bottom;
+}
+
+}  // namespace
+
+TEST(ChartDrawing, FullSizeDrawsWithTheFixedInsets) {
+    ChartData data = SineLikeData();
+    data.trainPoints.push_back({-1.25, 0.3});
+    data.testPoints.push_back({2.2, -0.7});
+    data.coefficients = {0.1, 0.5, -0.05};
+    for (const ChartRect& client : {ChartRect{0, 0, 1920, 1080}, ChartRect{0, 0, 1900, 700},
+                                    ChartRect{10, 20, 2510, 1220}}) {
+        EXPECT_EQ(Draw(data, client), FixedInsetRecording(data, client)) << RecordingPainter::Rect(client);
+    }
+}
+
+TEST(ChartDrawing, ReadableAtEverySize) {
+    ChartData sine = SineLikeData();
+    sine.coefficients = {0.0, 0.5};
+    // Long labels on both axes: "1000.00" and "-123456.78".
+    ChartData wide;
+    wide.trainPoints = {{0.0, -123456.78}, {500.0, 0.0}};
+    wide.testPoints = {{1000.0, 98765.43}};
+    wide.minX = 0.0;
+    wide.maxX = 1000.0;
+    wide.minY = -123456.78;
+    wide.maxY = 98765.43;
+    wide.coefficients = {0.0, 50.0};
+    const ChartRect clients[] = {{0, 0, 1920, 1080}, {0, 0, 1280, 800}, {0, 0, 1000, 700}, {0, 0, 600, 400},
+                                 {0, 0, 200, 150}};
+    for (const ChartData& data : {sine, wide}) {
+        for (const ChartRect& client : clients) {
+            const std::string at = RecordingPainter::Rect(client) + " from " + std::to_string(data.minY);
+            const std::vector<std::string> calls = Draw(data, client);
+            ASSERT_GE(calls.size(), 3u) << at;
+            ASSERT_EQ(calls[2], "rect " + RecordingPainter::Rect(ComputeChartLayout(client).frame)) << at;
+            const ChartRect frame = ComputeChartLayout(client).frame;
+            const std::vector<DrawnText> texts = Texts(calls);
+            for (std::size_t i = 0; i < texts.size(); ++i) {
+                EXPECT_TRUE(Inside(texts[i].box, frame)) << at << " " << texts[i].text;
+                for (std::size_t j = i + 1; j < texts.size(); ++j) {
+                    EXPECT_FALSE(trendfit::LabelsCollide(texts[i].box, texts[j].box, 0))
+                        << at << " " << texts[i].text << " / " << texts[j].text;
+                }
+            }
+            if (client.right == 200) {
+                EXPECT_EQ(calls.size(), 3u) << at;  // the frame only
+                continue;
+            }
+            ASSERT_GT(calls.size(), 7u) << at;
+            // The axes run right and up; the first label of each axis is its lowest value.
+            int l = 0, b = 0, r = 0, t = 0;
+            ASSERT_EQ(std::sscanf(calls[4].c_str(), "line %d,%d", &r, &b), 2) << at;
+            ASSERT_EQ(std::sscanf(calls[6].c_str(), "line %d,%d", &l, &t), 2) << at;
+            EXPECT_GT(r, l) << at;
+            EXPECT_LT(t, b) << at;
+            char lowX[64], lowY[64];
+            std::snprintf(lowX, sizeof lowX, "%.2f", data.minX);
+            std::snprintf(lowY, sizeof lowY, "%.2f", data.minY);
+            EXPECT_EQ(texts.front().text, lowX) << at;
+            EXPECT_GE(texts.size(), 2u + 2u + 2u) << at;  // at least two labels per axis and the legend
+            for (const std::string& marker : Matching(calls, "ellipse ")) {
+                int x0 = 0, y0 = 0;
+                ASSERT_EQ(std::sscanf(marker.c_str(), "ellipse %d,%d", &x0, &y0), 2);
+                EXPECT_TRUE(x0 + 3 >= l && x0 + 3 <= r && y0 + 3 >= t && y0 + 3 <= b) << at << " " << marker;
+            }
+            // The legend's swatches and texts lie right of the plot, inside the frame.
+            for (const std::string& fill : Matching(calls, "fill ")) {
+                ChartRect swatch;
+                ASSERT_EQ(std::sscanf(fill.c_str(), "fill %d,%d,%d,%d", &swatch.left, &swatch.top, &swatch.right,
+                                      &swatch.bottom), 4);
+                EXPECT_TRUE(Inside(swatch, frame)) << at << " " << fill;
+                EXPECT_GT(swatch.left, r) << at;
+            }
+            EXPECT_EQ(texts.back().text, "泛化数据") << at;
+            EXPECT_GT(texts.back().box.left, r) << at;
+            // The y axis's first label is drawn unless it meets the x axis's at the corner.
+            const bool lowYDrawn = std::any_of(texts.begin(), texts.end(),
+                                               [&](const DrawnText& d) { return d.text == lowY; });
+            EXPECT_TRUE(lowYDrawn || client.right <= 600) << at;
+        }
+    }
 }

@@ -214,14 +214,23 @@ TEST(FileDialog, DefaultsAndPercentCheck) {
     EXPECT_EQ(controls.texts, (std::map<int, std::string>{{1011, ""}, {1013, "0"}, {1014, "20"}}));
     EXPECT_TRUE(dlg.m_dataModel.GetMatrix().IsEmpty());
 
+    // Without a chosen file OK is refused, after the boxes were copied and checked.
     controls.texts[1014] = "100";
-    EXPECT_TRUE(dlg.FromControls(controls).ok);
+    ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedControl, 1012);
+    EXPECT_EQ(result.message, "请先选择数据文件。");
     EXPECT_EQ(dlg.m_fTestPercent, 100.0f);
     controls.texts[1014] = "100.01";
-    const ExchangeResult result = dlg.FromControls(controls);
+    result = dlg.FromControls(controls);
     EXPECT_EQ(result.failedControl, 1014);
     EXPECT_EQ(result.message, "请输入一个介于 0 和 100 之间的数字。");
     EXPECT_EQ(dlg.m_fTestPercent, 100.0f);
+
+    // Any chosen file lets OK through, even one that could not be read.
+    dlg.OnChooseFile(testing::TempDir() + "absent.csv");
+    controls.texts[1014] = "100";
+    EXPECT_TRUE(dlg.FromControls(controls).ok);
 }
 
 TEST(FileDialog, FileNameIsTheLastPathPart) {
@@ -276,13 +285,19 @@ TEST(FileDialog, RejectedFilesKeepTheCount) {
 
 TEST(FileDialog, ReaderFailureBecomesAMessage) {
     CFileDataDlg dlg;
+    // The reader's conversion failures are told in Chinese, with the file.
     const std::string bad = app_fakes::WriteFile("bad.csv", "x,y\n1,abc\n");
     const CFileDataDlg::FileChoiceResult result = dlg.OnChooseFile(bad);
     EXPECT_EQ(result.choice, CFileDataDlg::FileChoice::ReadError);
-    EXPECT_EQ(result.message, "invalid stod argument");
+    EXPECT_EQ(result.message, "文件中有无法转换为数字的内容：" + bad);
     EXPECT_EQ(dlg.m_nCount, 0);
     EXPECT_TRUE(dlg.m_dataModel.GetMatrix().IsEmpty());
+    const std::string huge = app_fakes::WriteFile("huge.csv", "x,y\n1,2\n3,1e999\n");
+    const CFileDataDlg::FileChoiceResult range = dlg.OnChooseFile("/shown/huge.csv", huge);
+    EXPECT_EQ(range.choice, CFileDataDlg::FileChoice::ReadError);
+    EXPECT_EQ(range.message, "文件中有超出范围的数字：/shown/huge.csv");
 
+    // The library's own messages pass as they are.
     const std::string empty = app_fakes::WriteFile("blank.csv", "\n\n");
     const CFileDataDlg::FileChoiceResult second = dlg.OnChooseFile(empty);
     EXPECT_EQ(second.choice, CFileDataDlg::FileChoice::ReadError);

@@ -140,7 +140,7 @@ TEST_F(DocumentTest, TypicalRequest) {
     EXPECT_EQ(panes.tree, (Strings{"root:模拟数据"}));
     EXPECT_EQ(panes.output, (Strings{"创建模拟数据:正弦sin,x取值范围:-3.000000 至 3.000000, 噪声:0.100000",
                                      "训练数据数量:800,测试数据数量:200"}));
-    EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:800,200"}));
+    EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:800,200", "curve:cleared"}));
     EXPECT_EQ(platform.titles, (Strings{"模拟数据-Trendfit"}));
     EXPECT_EQ(platform.updates, 2);  // once emptied, once loaded
     EXPECT_TRUE(doc.OnUpdateCompute());
@@ -256,7 +256,7 @@ TEST_F(DocumentTest, DegenerateRangeLoadsNoPoints) {
         dlg.m_dXMax = 1.0;
     });
     EXPECT_EQ(panes.output.back(), "训练数据数量:0,测试数据数量:0");
-    EXPECT_EQ(panes.properties.back(), "count:0,0");
+    EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:0,0", "curve:cleared"}));
     EXPECT_TRUE(doc.OnUpdateCompute());
     app_fakes::RecordingPainter painter;
     trendfit::ChartRenderer().Draw(painter, ChartRect{0, 0, 1000, 700}, doc.GetChartData());
@@ -315,7 +315,7 @@ TEST_F(DocumentTest, ImportSplitsByPosition) {
     EXPECT_EQ(Values(doc.TestY()), (std::vector<double>{19, 21}));
     EXPECT_EQ(panes.tree, (Strings{"root:文件数据"}));
     EXPECT_EQ(panes.output, (Strings{"导入文件:" + path, "训练数据数量:8,测试数据数量:2"}));
-    EXPECT_EQ(panes.properties, (Strings{"文件名=" + path, "文件=是", "count:8,2"}));
+    EXPECT_EQ(panes.properties, (Strings{"文件名=" + path, "文件=是", "count:8,2", "curve:cleared"}));
     EXPECT_EQ(platform.titles, (Strings{"data.csv-Trendfit"}));
     EXPECT_EQ(doc.MinX(), 1.0);
     EXPECT_EQ(doc.MaxX(), 10.0);
@@ -333,7 +333,7 @@ TEST_F(DocumentTest, ImportSplitsByPosition) {
     // A later simulated load shows its own source again.
     ClearRecords();
     Simulate();
-    EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:800,200"}));
+    EXPECT_EQ(panes.properties, (Strings{"文件名=", "文件=否", "count:800,200", "curve:cleared"}));
 }
 
 TEST_F(DocumentTest, ImportShareIsTakenInSinglePrecision) {
@@ -420,16 +420,28 @@ TEST_F(DocumentTest, FailedImportKeepsTheDocument) {
 }
 
 TEST_F(DocumentTest, ImportWithoutAFileOrWithExtraColumns) {
-    // Confirmed without choosing a file: an empty data set that still counts as loaded.
-    platform.file = [](CFileDataDlg&) { return true; };
+    // OK without a chosen file is refused and the dialog stays open; leaving it then
+    // changes nothing. It would have loaded an empty data set over the curves.
+    Simulate();
+    Compute(1, false, false);
+    const std::vector<double> trainX = Values(doc.TrainX());
+    ClearRecords();
+    std::vector<trendfit::ExchangeResult> refusals;
+    platform.file = [&refusals](CFileDataDlg& dlg) {
+        dlg.m_fTestPercent = 50.0f;
+        refusals.push_back(dlg.FromControls(dlg.ToControls()));
+        return refusals.back().ok;  // a refused OK leaves the dialog to its cancel button
+    };
     doc.OnFileOpen();
-    EXPECT_EQ(panes.output, (Strings{"导入文件:", "训练数据数量:0,测试数据数量:0"}));
-    EXPECT_EQ(platform.titles, (Strings{"-Trendfit"}));
-    EXPECT_TRUE(doc.OnUpdateCompute());
-    EXPECT_TRUE(doc.GetChartData().trainPoints.empty());
+    ASSERT_EQ(refusals.size(), 1u);
+    EXPECT_FALSE(refusals[0].ok);
+    EXPECT_EQ(refusals[0].failedControl, CFileDataDlg::IDC_CHOOSE_FILE);
+    EXPECT_EQ(refusals[0].message, "请先选择数据文件。");
+    ExpectNothingShown();
+    EXPECT_EQ(Values(doc.TrainX()), trainX);
+    EXPECT_EQ(doc.Curves().size(), 1u);
 
     // A three-column file confirmed after the warning: columns 0 and 1 are taken.
-    ClearRecords();
     Import(app_fakes::WriteFile("wide.csv", "a,b,c\n1,2,3\n4,5,6\n7,8,9\n"), 34.0f);
     EXPECT_EQ(Values(doc.TrainX()), (std::vector<double>{1, 4}));
     EXPECT_EQ(Values(doc.TrainY()), (std::vector<double>{2, 5}));
@@ -561,7 +573,7 @@ TEST_F(DocumentTest, RefusedSecondChoiceImportsTheFileItNames) {
     };
     doc.OnFileOpen();
     EXPECT_EQ(panes.output, (Strings{"导入文件:" + three, "训练数据数量:2,测试数据数量:0"}));
-    EXPECT_EQ(panes.properties, (Strings{"文件名=" + three, "文件=是", "count:2,0"}));
+    EXPECT_EQ(panes.properties, (Strings{"文件名=" + three, "文件=是", "count:2,0", "curve:cleared"}));
     EXPECT_EQ(platform.titles, (Strings{"wide-second.csv-Trendfit"}));
     EXPECT_EQ(Values(doc.TrainX()), (std::vector<double>{1, 4}));
     EXPECT_EQ(Values(doc.TrainY()), (std::vector<double>{2, 5}));
@@ -594,8 +606,48 @@ TEST_F(DocumentTest, EachPaneIsSkippedOnItsOwn) {
         doc.SelectCurve(0);
         EXPECT_EQ(panes.output.size(), only == 0 ? 5u : 0u) << only;
         EXPECT_EQ(panes.tree, only == 1 ? (Strings{"root:模拟数据", "item:1次曲线#0"}) : Strings{}) << only;
-        EXPECT_EQ(panes.properties.size(), only == 2 ? 3u : 0u) << only;
+        EXPECT_EQ(panes.properties.size(), only == 2 ? 4u : 0u) << only;
         EXPECT_EQ(panes.shownCurves.size(), only == 2 ? 2u : 0u) << only;
         EXPECT_EQ(platform.titles, (Strings{"模拟数据-Trendfit"})) << only;
     }
+}
+
+TEST_F(DocumentTest, BothCommandsEndInOneLoadStep) {
+    Simulate();
+    Compute(2, false, false);
+    ClearRecords();
+    DataSet data;
+    data.trainX = pct::Vector(std::vector<double>{1.0, -2.0});
+    data.trainY = pct::Vector(std::vector<double>{4.0, 0.5});
+    data.testX = pct::Vector(std::vector<double>{3.0});
+    data.testY = pct::Vector(std::vector<double>{-1.0});
+    data.source = DataSource{"根", "来源说明", "/某处/数据.csv", true, "标题"};
+    EXPECT_TRUE(doc.LoadDataSet(std::move(data)));
+    EXPECT_EQ(panes.tree, (Strings{"root:根"}));
+    EXPECT_EQ(panes.output, (Strings{"来源说明", "训练数据数量:2,测试数据数量:1"}));
+    // The grid loses the old curve's values with the curve.
+    EXPECT_EQ(panes.properties, (Strings{"文件名=/某处/数据.csv", "文件=是", "count:2,1", "curve:cleared"}));
+    EXPECT_EQ(platform.titles, (Strings{"标题"}));
+    EXPECT_EQ(platform.updates, 2);
+    EXPECT_TRUE(doc.Curves().empty());
+    EXPECT_EQ(doc.FindCurrentCurve(), nullptr);
+    EXPECT_EQ(doc.TrainPoints().size(), 2u);
+    EXPECT_EQ(doc.MinX(), -2.0);
+    EXPECT_EQ(doc.MaxX(), 3.0);
+    EXPECT_EQ(doc.MinY(), -1.0);
+    EXPECT_EQ(doc.MaxY(), 4.0);
+
+    // The import dialog hands over the same value: the rows split by position, the source
+    // described for the file.
+    const std::string path = app_fakes::WriteFile("set.csv", kTenRows);
+    CFileDataDlg dlg;
+    ASSERT_EQ(dlg.OnChooseFile(path).choice, CFileDataDlg::FileChoice::Read);
+    dlg.m_fTestPercent = 30.0f;
+    const DataSet set = dlg.GetDataSet();
+    EXPECT_EQ(set.testX.Size(), 3u);
+    EXPECT_EQ(set.source.treeRoot, "文件数据");
+    EXPECT_EQ(set.source.description, "导入文件:" + path);
+    EXPECT_EQ(set.source.filePath, path);
+    EXPECT_TRUE(set.source.fromFile);
+    EXPECT_EQ(set.source.title, "set.csv-Trendfit");
 }

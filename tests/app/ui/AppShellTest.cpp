@@ -231,7 +231,8 @@ private slots:
         QCOMPARE(tops, (QStringList{"数据(&F)", "计算(&C)", "视图(&V)", "帮助(&H)"}));
         QCOMPARE(Texts(TopMenu(frame, "数据(&F)")),
                  (QStringList{"模拟数据(&N)", "打开(&O)...", "-", "打印(&P)...", "打印预览(&V)",
-                              "打印设置(&R)...", "-", "退出(&X)"}));
+                              "打印设置(&R)...", "-", "导出图像(&E)...", "复制图像(&I)", "导出曲线(&U)...",
+                              "-", "退出(&X)"}));
         QCOMPARE(Texts(TopMenu(frame, "计算(&C)")), QStringList{"Trendfit(&R)"});
         QCOMPARE(Texts(TopMenu(frame, "视图(&V)")),
                  (QStringList{"工具栏和停靠窗口(&T)", "状态栏(&S)", "应用程序外观(&A)"}));
@@ -244,9 +245,16 @@ private slots:
             QVERIFY(frame->Action(id) != nullptr);
             QCOMPARE(frame->Action(id)->shortcut(), QKeySequence(key));
         }
-        // Nothing to compute before data exists.
+        // Nothing to compute or to export as a curve before data exists; the chart can be
+        // taken out at any time.
         QVERIFY(!frame->Action(ID_COMPUTE)->isEnabled());
+        QVERIFY(!frame->Action(ID_EXPORT_CURVE)->isEnabled());
+        QVERIFY(frame->Action(ID_EXPORT_IMAGE)->isEnabled());
+        QVERIFY(frame->Action(ID_COPY_IMAGE)->isEnabled());
         QVERIFY(frame->Action(ID_SIMULATION_DATA)->isEnabled());
+        QCOMPARE(frame->Action(ID_EXPORT_IMAGE)->toolTip(), QString("导出图像"));
+        QCOMPARE(frame->Action(ID_EXPORT_CURVE)->statusTip(),
+                 QString("将当前曲线的阶数、权重、方差和系数保存为 CSV 文件"));
     }
 
     void toolbarEndsWithCustomize() {
@@ -270,6 +278,17 @@ private slots:
         QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打开", "打印", "关于", "自定义..."}));
     }
 
+    void printShowsAPrinter() {
+        CMainFrame* frame = Start();
+        const QIcon icon = frame->Action(ID_FILE_PRINT)->icon();
+        QVERIFY(!icon.isNull());
+        const QImage shown = icon.pixmap(16, 16).toImage().convertToFormat(QImage::Format_ARGB32);
+        // Not the save button's floppy, which it showed before.
+        const QImage floppy = frame->style()->standardIcon(QStyle::SP_DialogSaveButton).pixmap(16, 16).toImage()
+                                  .convertToFormat(QImage::Format_ARGB32);
+        QVERIFY(shown != floppy);
+    }
+
     void customizedToolbarComesBack() {
         CMainFrame* frame = Start();
         QStringList offered;
@@ -282,13 +301,14 @@ private slots:
         });
         frame->Action(ID_CUSTOMIZE)->trigger();
         QVERIFY(watch.Seen());
-        QCOMPARE(offered, (QStringList{"模拟数据(N)", "打开(O)...", "打印(P)...", "关于 Trendfit(A)..."}));
+        QCOMPARE(offered, (QStringList{"模拟数据(N)", "打开(O)...", "打印(P)...", "导出图像(E)...", "复制图像(I)",
+                                       "导出曲线(U)...", "关于 Trendfit(A)..."}));
         QAction* open = frame->Action(ID_FILE_OPEN);
         QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打印", "关于", "自定义..."}));
         // Only the button goes: the menu item still works.
         QVERIFY(open->isVisible());
         QVERIFY(open->isEnabled());
-        QCOMPARE(frame->HiddenButtons(), QStringList{"57601"});
+        QCOMPARE(frame->HiddenButtons(), (QStringList{"57601", "32780", "32781", "32782"}));
         // A relayout does not bring the button back.
         frame->resize(900, 700);
         QApplication::processEvents();
@@ -310,7 +330,8 @@ private slots:
         });
         frame->Action(ID_CUSTOMIZE)->trigger();
         QCOMPARE(ticked, (QStringList{"模拟数据(N)", "打印(P)...", "关于 Trendfit(A)..."}));
-        QCOMPARE(ButtonTexts(frame), (QStringList{"模拟数据", "打开", "打印", "关于", "自定义..."}));
+        QCOMPARE(ButtonTexts(frame),
+                 (QStringList{"模拟数据", "打开", "打印", "导出图像", "复制图像", "导出曲线", "关于", "自定义..."}));
         QCOMPARE(frame->HiddenButtons(), QStringList());
     }
 

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QFileDialog>
 #include <QFile>
 #include <QImage>
 #include <QListWidget>
@@ -16,6 +18,7 @@
 #include <sstream>
 
 #include "app/core/ChartRenderer.h"
+#include "app/core/TextFormat.h"
 #include "app/core/TrendfitDoc.h"
 #include "app/ui/BatchMode.h"
 #include "app/ui/ClassView.h"
@@ -24,6 +27,7 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/OutputWnd.h"
 #include "app/ui/QtChartPainter.h"
+#include "app/ui/TrendfitView.h"
 #include "tests/app/ui/UiTestSupport.h"
 
 using namespace trendfit;
@@ -203,6 +207,55 @@ private slots:
         QImage written(png);
         QCOMPARE(written.size(), QSize(900, 640));
         QCOMPARE(written.convertToFormat(QImage::Format_RGB32), expected);
+    }
+
+    void exportsTakeTheChartAndTheCurveOut() {
+        // The window holds the parabola file's ridge curve from the test above.
+        CTrendfitView* view = m_frame->View();
+        const QSize size = view->size();
+        const QString batchPng = m_dir.filePath("batch-export.png");
+        const BatchRun batch = Run({"--batch", "--import", m_csv, "--test-percent", "25", "--degree", "2", "--ridge",
+                                    "0.5", "--image", batchPng, "--size",
+                                    QString("%1x%2").arg(size.width()).arg(size.height())});
+        QCOMPARE(batch.status, 0);
+        const QImage expected = QImage(batchPng).convertToFormat(QImage::Format_RGB32);
+
+        // "导出图像..." with a name without suffix: the chosen filter's is added.
+        auto save = [this](int command, const QString& name, const QString& filter) {
+            ui_test::ModalWatch<QFileDialog> watch([&](QFileDialog* dialog) {
+                if (!filter.isEmpty()) dialog->selectNameFilter(filter);
+                dialog->selectFile(m_dir.filePath(name));
+                static_cast<QDialog*>(dialog)->accept();  // the file dialog's own, through QDialog's
+            });
+            m_frame->Action(command)->trigger();
+            return watch.Seen();
+        };
+        QVERIFY(save(ID_EXPORT_IMAGE, "exported", {}));
+        const QImage png(m_dir.filePath("exported.png"));
+        QCOMPARE(png.size(), size);
+        QCOMPARE(png.convertToFormat(QImage::Format_RGB32), expected);
+
+        QVERIFY(save(ID_EXPORT_IMAGE, "exported-svg", "SVG 图像 (*.svg)"));
+        QFile svg(m_dir.filePath("exported-svg.svg"));
+        QVERIFY(svg.open(QIODevice::ReadOnly));
+        const QString content = QString::fromUtf8(svg.readAll());
+        QVERIFY(content.contains("<svg"));
+        QVERIFY(content.contains(QString("viewBox=\"0 0 %1 %2\"").arg(size.width()).arg(size.height())));
+        QVERIFY(content.contains("训练数据"));
+
+        // "复制图像" puts the same picture on the clipboard.
+        QApplication::clipboard()->clear();
+        m_frame->Action(ID_COPY_IMAGE)->trigger();
+        QCOMPARE(QApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32), expected);
+
+        // "导出曲线..." writes the current curve (its text is tested with the document).
+        const CurveResult* curve = theApp.Document()->FindCurrentCurve();
+        QVERIFY(curve != nullptr);
+        QVERIFY(m_frame->Action(ID_EXPORT_CURVE)->isEnabled());
+        QVERIFY(save(ID_EXPORT_CURVE, "curve", {}));
+        QFile csv(m_dir.filePath("curve.csv"));
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().toStdString(), CurveCsv(*curve));
     }
 
     void batchLeavesTheWindowAlone() {

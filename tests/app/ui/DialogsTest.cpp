@@ -261,6 +261,22 @@ private slots:
         QCOMPARE(model.m_fTestPercent, 20.0f);
     }
 
+    void okWithoutAFileIsRefused() {
+        CFileDataDlg model;
+        FileDataDialog dialog(model);
+        dialog.show();
+        QCOMPARE(PressOk(&dialog), QString("请先选择数据文件。"));
+        QVERIFY(dialog.isVisible());
+        QCOMPARE(FocusName(&dialog), QString("1012"));
+        // A cell that is not a number is told in Chinese, naming the file; OK then passes
+        // (the import itself reports what the file lacks).
+        const QString bad = WriteFile("words.csv", "x,y\n1,one\n");
+        ui_test::MessageBoxWatch box;
+        dialog.OnChooseFile(bad);
+        QCOMPARE(box.Text(), "文件中有无法转换为数字的内容：" + bad);
+        QVERIFY(Accepts(&dialog));
+    }
+
     // ---- start compute ----
 
     void computeDialogShowsItsDefaults() {

@@ -1,6 +1,7 @@
 // The three panes on their own: the output tabs, the data tree and the property grid, each
 // driven through the interface the document talks to.
 
+#include <QClipboard>
 #include <QComboBox>
 #include <QListWidget>
 #include <QMenu>
@@ -61,7 +62,8 @@ QTreeWidgetItem* TopItem(const CPropertiesWnd& pane, const QString& name) {
     return nullptr;
 }
 
-QString Fixed(double value) { return QString::number(value, 'f', 6); }
+// A value as the grid shows it: ten significant digits.
+QString Shown(double value) { return QString::number(value, 'g', 10); }
 
 }  // namespace
 
@@ -418,13 +420,22 @@ private slots:
         QCOMPARE(pane.Grid()->indexOfTopLevelItem(group), 2);
         QVERIFY(group->isExpanded());
         QCOMPARE(GridRows(pane).mid(6),
-                 (QStringList{"Trendfit", "Trendfit/L1=" + Fixed(0.0) + "|TrendfitLasso参数",
-                              "Trendfit/L2=" + Fixed(0.75) + "|TrendfitRidge参数",
-                              "Trendfit/训练方差=" + Fixed(0.0123456789) + "|Trendfit后对训练数据的方差值",
-                              "Trendfit/测试方差=" + Fixed(2.5) + "|Trendfit后对测试数据的方差值",
-                              "Trendfit/X0=" + Fixed(0.25) + "|多项式系数",
-                              "Trendfit/X1=" + Fixed(-1.5) + "|多项式系数",
-                              "Trendfit/X2=" + Fixed(3.0) + "|多项式系数"}));
+                 (QStringList{"Trendfit", "Trendfit/L1=" + Shown(0.0) + "|TrendfitLasso参数",
+                              "Trendfit/L2=" + Shown(0.75) + "|TrendfitRidge参数",
+                              "Trendfit/训练方差=" + Shown(0.0123456789) + "|Trendfit后对训练数据的方差值",
+                              "Trendfit/测试方差=" + Shown(2.5) + "|Trendfit后对测试数据的方差值",
+                              "Trendfit/X0=" + Shown(0.25) + "|多项式系数",
+                              "Trendfit/X1=" + Shown(-1.5) + "|多项式系数",
+                              "Trendfit/X2=" + Shown(3.0) + "|多项式系数"}));
+
+        // Small and large coefficients keep their digits.
+        curve.coefficients = {3e-9, -4.5e-13, 123456.789012345};
+        pane.ShowCurve(curve);
+        QCOMPARE(pane.Value("Trendfit", "X0"), QString("3e-09"));
+        QCOMPARE(pane.Value("Trendfit", "X1"), QString("-4.5e-13"));
+        QCOMPARE(pane.Value("Trendfit", "X2"), QString("123456.789"));
+        QCOMPARE(TopItem(pane, "Trendfit")->child(5)->toolTip(1), QString("-4.5e-13"));
+        QCOMPARE(pane.Value("Trendfit", "L2"), QString("0.75"));
 
         // A shorter curve replaces the group, it does not add to it.
         curve.coefficients = {1.0};
@@ -442,6 +453,55 @@ private slots:
         curve.coefficients = {1.0, 2.0};
         pane.ShowCurve(curve);
         QCOMPARE(GridRows(pane), before);
+    }
+
+    void clearCurveEmptiesTheTrendfitGroup() {
+        CPropertiesWnd pane;
+        const QStringList start = GridRows(pane);
+        CurveResult curve;
+        curve.coefficients = {1.0, 2.0};
+        curve.trainError = 0.5;
+        pane.ShowCurve(curve);
+        pane.SetDataCount(8, 2);
+        pane.ClearCurve();
+        // The group is as the grid started: no values of the dropped curve are left.
+        QCOMPARE(GridRows(pane).mid(6), start.mid(6));
+        QVERIFY(!TopItem(pane, "Trendfit")->isExpanded());
+        QCOMPARE(pane.Value("数据数量", "训练数据"), QString("8"));
+        // Without the group there is nothing to empty.
+        delete TopItem(pane, "Trendfit");
+        const QStringList before = GridRows(pane);
+        pane.ClearCurve();
+        QCOMPARE(GridRows(pane), before);
+    }
+
+    void gridMenuCopiesTheChosenValue() {
+        CPropertiesWnd pane;
+        CurveResult curve;
+        curve.coefficients = {3e-9, 2.0};
+        pane.ShowCurve(curve);
+        QTreeWidgetItem* x0 = TopItem(pane, "Trendfit")->child(4);
+        QCOMPARE(x0->text(0), QString("X0"));
+        QApplication::clipboard()->clear();
+        pane.Grid()->setCurrentItem(x0);
+        std::unique_ptr<QMenu> menu(pane.CreateContextMenu());
+        QCOMPARE(menu->actions().size(), 1);
+        QAction* copy = menu->actions().first();
+        QCOMPARE(copy->text(), QString("复制"));
+        QVERIFY(copy->isEnabled());
+        copy->trigger();
+        QCOMPARE(QApplication::clipboard()->text(), QString("3e-09"));
+
+        // Ctrl+C in the grid does the same; an item without a value offers nothing.
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        pane.Grid()->setFocus();
+        pane.Grid()->setCurrentItem(TopItem(pane, "Trendfit")->child(5));
+        QTest::keyClick(pane.Grid(), Qt::Key_C, Qt::ControlModifier);
+        QCOMPARE(QApplication::clipboard()->text(), QString("2"));
+        pane.Grid()->setCurrentItem(TopItem(pane, "数据")->child(1));  // "文件名", empty
+        menu.reset(pane.CreateContextMenu());
+        QVERIFY(!menu->actions().first()->isEnabled());
     }
 };
 

@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
+#include <QProcess>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -32,7 +33,8 @@ using namespace trendfit;
 
 namespace {
 
-QString Fixed(double value) { return QString::number(value, 'f', 6); }
+// A value as the grid shows it: ten significant digits.
+QString GridText(double value) { return QString::number(value, 'g', 10); }
 
 // Every row of the grid as "group/name=value", depth first.
 QStringList GridRows(const CPropertiesWnd* pane) {
@@ -50,11 +52,11 @@ QStringList GridRows(const CPropertiesWnd* pane) {
 
 // The grid's "Trendfit" rows a curve must produce.
 QStringList CurveRows(const CurveResult& curve) {
-    QStringList rows{"Trendfit", "Trendfit/L1=" + Fixed(curve.lambdaL1), "Trendfit/L2=" + Fixed(curve.lambdaL2),
-                     "Trendfit/训练方差=" + Fixed(curve.trainError),
-                     "Trendfit/测试方差=" + Fixed(curve.testError)};
+    QStringList rows{"Trendfit", "Trendfit/L1=" + GridText(curve.lambdaL1), "Trendfit/L2=" + GridText(curve.lambdaL2),
+                     "Trendfit/训练方差=" + GridText(curve.trainError),
+                     "Trendfit/测试方差=" + GridText(curve.testError)};
     for (std::size_t i = 0; i < curve.coefficients.size(); ++i) {
-        rows << QString("Trendfit/X%1=%2").arg(i).arg(Fixed(curve.coefficients[i]));
+        rows << QString("Trendfit/X%1=%2").arg(i).arg(GridText(curve.coefficients[i]));
     }
     return rows;
 }
@@ -80,6 +82,45 @@ QImage ExpectedChart(const CTrendfitDoc& doc, const CurveResult& curve, QSize si
 }
 
 QImage Shown(CTrendfitView* view) { return view->grab().toImage().convertToFormat(QImage::Format_RGB32); }
+
+// Where the chart's ink is on a picture of it: the frame (the outermost dark pixels, as
+// every text lies inside it) and the legend's first text (the grey ink right of the blue
+// swatch, on its rows).
+struct ChartInk {
+    QRect frame;
+    QRect legendText;
+};
+
+ChartInk MeasureChart(const QImage& picture) {
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    auto dark = [](QRgb p) {
+        return qRed(p) < 128 && qGreen(p) < 128 && qBlue(p) < 128 && std::abs(qRed(p) - qBlue(p)) < 40;
+    };
+    auto blue = [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60; };
+    ChartInk ink;
+    int swatchRight = -1;  // the legend's swatch is the rightmost blue: markers stay in the plot
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (dark(p)) ink.frame |= QRect(x, y, 1, 1);
+            if (blue(p)) swatchRight = std::max(swatchRight, x);
+        }
+    }
+    if (swatchRight < 2) return ink;
+    QRect swatch;
+    for (int y = 0; y < image.height(); ++y) {
+        if (blue(image.pixel(swatchRight - 2, y))) swatch |= QRect(swatchRight - 2, y, 1, 1);
+    }
+    // The text ends before the frame's right line, however thick the line is drawn.
+    int edge = ink.frame.right();
+    while (edge > swatchRight && dark(image.pixel(edge, ink.frame.center().y()))) --edge;
+    for (int y = swatch.top() - swatch.height() / 2; y <= swatch.bottom() + swatch.height() / 2; ++y) {
+        for (int x = swatchRight + 1; x < edge; ++x) {
+            if (dark(image.pixel(x, y))) ink.legendText |= QRect(x, y, 1, 1);
+        }
+    }
+    return ink;
+}
 
 // What one run of a dialog saw before OK closed it.
 struct DialogSeen {
@@ -293,6 +334,9 @@ private slots:
         QCOMPARE(InfoLines().mid(11), (QStringList{"创建模拟数据:正弦sin,x取值范围:-2.000000 至 2.000000, 噪声:0.050000",
                                                   "训练数据数量:40,测试数据数量:10"}));
         QCOMPARE(m_frame->PropertiesWnd()->Value("数据数量", "训练数据"), QString("40"));
+        // The dropped curves' values are gone from the grid too.
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()).mid(6),
+                 (QStringList{"Trendfit", "Trendfit/训练方差=", "Trendfit/测试方差="}));
         QCOMPARE(Shown(m_frame->View()), ExpectedChart(*m_doc, CurveResult{}, m_frame->View()->size()));
         // The next curve is a new one: the tree names it by the new index.
         Compute("1");
@@ -338,7 +382,7 @@ private slots:
         shown->close();
     }
 
-    void printingDrawsTheChartOnThePage() {
+    void printingFitsTheWindowsChartToThePage() {
         QTemporaryDir dir;
         const QString pdf = dir.filePath("chart.pdf");
         QPrinter printer(QPrinter::HighResolution);
@@ -349,13 +393,30 @@ private slots:
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray content = file.readAll();
         QVERIFY(content.startsWith("%PDF"));
-        // More than an empty page: the points, curve and labels are there.
-        QTemporaryDir emptyDir;
-        QPrinter blank(QPrinter::HighResolution);
-        blank.setOutputFormat(QPrinter::PdfFormat);
-        blank.setOutputFileName(emptyDir.filePath("blank.pdf"));
-        QPainter(&blank).end();
-        QVERIFY(content.size() > QFileInfo(emptyDir.filePath("blank.pdf")).size() + 2000);
+        QVERIFY(content.contains("/Count 1"));  // one page
+
+        // The page as a reader sees it, at 300 dots per inch.
+        QProcess raster;
+        raster.start("pdftoppm", {"-r", "300", "-png", "-singlefile", pdf, dir.filePath("page")});
+        QVERIFY2(raster.waitForFinished(60000) && raster.exitCode() == 0, "pdftoppm (poppler-utils) renders the page");
+        const QImage page(dir.filePath("page.png"));
+        QVERIFY(!page.isNull());
+        const QRect printable = printer.pageLayout().paintRectPixels(300);
+        const ChartInk onPage = MeasureChart(page);
+        const ChartInk onScreen = MeasureChart(Shown(m_frame->View()));
+        QVERIFY(onPage.frame.isValid() && onScreen.frame.isValid());
+        // Nothing is cut off: the frame lies on the printable area and spans most of it.
+        QVERIFY(printable.contains(onPage.frame));
+        QVERIFY2(onPage.frame.width() >= 0.8 * printable.width(),
+                 qPrintable(QString("%1 of %2").arg(onPage.frame.width()).arg(printable.width())));
+        // Text is as large against the chart as on screen.
+        const double pageRatio = onPage.legendText.height() / double(onPage.frame.width());
+        const double screenRatio = onScreen.legendText.height() / double(onScreen.frame.width());
+        QVERIFY2(std::abs(pageRatio / screenRatio - 1.0) <= 0.1,
+                 qPrintable(QString("text height / chart width %1 on paper, %2 on screen").arg(pageRatio).arg(screenRatio)));
+        const double pageWidthRatio = onPage.legendText.width() / double(onPage.frame.width());
+        const double screenWidthRatio = onScreen.legendText.width() / double(onScreen.frame.width());
+        QVERIFY(std::abs(pageWidthRatio / screenWidthRatio - 1.0) <= 0.1);
     }
 
     void printPreviewShowsOnePage() {
