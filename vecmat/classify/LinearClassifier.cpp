@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/JudgeRows.h"
 
 namespace pct::Ko {
 
@@ -49,15 +50,17 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
     return positions;
 }
 
-// The row's values placed at their trained positions; columns not trained are left out,
-// so the sample always has the trained length.
-pct::Vector Arrange(const pct::LCDataRow& row, const std::vector<size_t>& positions,
-                    size_t featureCount) {
-    pct::Vector sample(featureCount);
-    for (size_t j = 0; j < positions.size(); ++j) {
-        if (positions[j] < featureCount) sample.SetValue(positions[j], row.values[j]);
-    }
-    return sample;
+// Judges a row with the model after placing its values at their trained positions; columns
+// not trained are left out, so the sample always has the trained length.
+auto JudgeArranged(LinearClassificationModel& model, const std::vector<size_t>& positions,
+                   size_t featureCount) {
+    return [&model, &positions, featureCount](size_t, const pct::LCDataRow& row) {
+        pct::Vector sample(featureCount);
+        for (size_t j = 0; j < positions.size(); ++j) {
+            if (positions[j] < featureCount) sample.SetValue(positions[j], row.values[j]);
+        }
+        return model.Judge(sample);
+    };
 }
 
 }  // namespace
@@ -112,22 +115,15 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     pct::Ko::TrainingReport report;
     newModel->GetTag(&report.tagP, &report.tagN);
     report.rowCount = static_cast<std::int32_t>(rowCount);
-    for (pct::LCDataRow& row : table.rows) {
-        if (row.tag == report.tagP) {
-            ++report.countP;
-        } else if (row.tag == report.tagN) {
-            ++report.countN;
-        }
-        const int judged = newModel->Judge(pct::Vector(row.values));
-        row.result = judged;
-        if (judged != row.tag) {
-            if (row.tag == report.tagP) {
-                ++report.errorP;
-            } else if (row.tag == report.tagN) {
-                ++report.errorN;
-            }
-        }
-    }
+    const detail::JudgementCounts counts =
+        detail::JudgeRows(table, report.tagP, report.tagN,
+                          [&newModel](size_t, const pct::LCDataRow& row) {
+                              return newModel->Judge(pct::Vector(row.values));
+                          });
+    report.countP = counts.taggedP;
+    report.countN = counts.taggedN;
+    report.errorP = counts.missedP;
+    report.errorN = counts.missedN;
     report.separable = report.errorP == 0 && report.errorN == 0;
     if (!report.separable) {
         pct::Ko::FillErrorRates(pct::Ko::ErrorRate(report.errorP, report.countP),
@@ -150,19 +146,10 @@ pct::Ko::TestReport LinearClassifier::Test(pct::LCDataTable& table) {
     pct::Ko::TestReport report;
     model->GetTag(&report.tagP, &report.tagN);
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = model->Judge(Arrange(row, positions, featureCount));
-        row.result = judged;
-        if (judged == report.tagP) {
-            ++report.judgedP;
-            if (row.tag != judged) ++report.wrongP;
-        } else if (judged == report.tagN) {
-            ++report.judgedN;
-            if (row.tag != judged) ++report.wrongN;
-        } else {
-            ++report.judgedOther;
-        }
-    }
+    const detail::JudgementCounts counts = detail::JudgeRows(
+        table, report.tagP, report.tagN, JudgeArranged(*model, positions, featureCount));
+    detail::CopyJudgedAndWrong(counts, report);
+    report.judgedOther = counts.judgedOther;
     return report;
 }
 
@@ -174,15 +161,9 @@ pct::Ko::ClassifyReport LinearClassifier::Classify(pct::LCDataTable& table) {
     pct::Ko::ClassifyReport report;
     model->GetTag(&report.tagP, &report.tagN);
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = model->Judge(Arrange(row, positions, featureCount));
-        row.result = judged;
-        if (judged == report.tagP) {
-            ++report.judgedP;
-        } else if (judged == report.tagN) {
-            ++report.judgedN;
-        }
-    }
+    detail::CopyJudged(detail::JudgeRows(table, report.tagP, report.tagN,
+                                         JudgeArranged(*model, positions, featureCount)),
+                       report);
     return report;
 }
 

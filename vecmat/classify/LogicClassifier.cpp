@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/JudgeRows.h"
 #include "vecmat/core/Matrix.h"
 #include "vecmat/regression/GradientDescent.h"
 
@@ -43,6 +44,13 @@ pct::Vector Augmented(const std::vector<double>& values) {
 
 // 1 when theta . x >= 0, else 0 (a NaN product gives 0). Fails when the lengths differ.
 int Judge(const pct::Vector& theta, const pct::Vector& x) { return theta.Dot(x) >= 0.0 ? 1 : 0; }
+
+// Judges a table row by theta.
+auto JudgeRow(const pct::Vector& theta) {
+    return [&theta](size_t, const pct::LCDataRow& row) {
+        return Judge(theta, Augmented(row.values));
+    };
+}
 
 // The samples and tags of a training table, read by the loss and the Newton direction.
 struct TrainingSet {
@@ -115,23 +123,16 @@ pct::Ko::LgTrainingReport LogicClassifier::Train(pct::LCDataTable& table) {
                                              kLossTolerance);
     theta = std::move(result.point);
 
+    const detail::JudgementCounts counts =
+        detail::JudgeRows(table, 1, 0, [this, &set](size_t i, const pct::LCDataRow&) {
+            return Judge(theta, set.samples[i]);
+        });
     pct::Ko::LgTrainingReport report;
     report.converged = result.tolerance >= result.loss;
     report.rowCount = static_cast<std::int32_t>(rowCount);
     report.tagP = 1;
     report.tagN = 0;
-    for (size_t i = 0; i < rowCount; ++i) {
-        pct::LCDataRow& row = table.rows[i];
-        const int judged = Judge(theta, set.samples[i]);
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != 0) ++report.wrongN;
-        }
-    }
+    detail::CopyJudgedAndWrong(counts, report);
     FillErrorRates(ErrorRate(report.wrongP, report.judgedP),
                    ErrorRate(report.wrongN, report.judgedN), report.errorRateGap,
                    report.errorRateRatio);
@@ -142,38 +143,23 @@ pct::Ko::LgTestReport LogicClassifier::Test(pct::LCDataTable& table) {
     CheckRowWidths(table);
     CheckTags(table);
 
+    const detail::JudgementCounts counts = detail::JudgeRows(table, 1, 0, JudgeRow(theta));
     pct::Ko::LgTestReport report;
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = Judge(theta, Augmented(row.values));
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != 0) ++report.wrongN;
-        }
-    }
+    detail::CopyJudgedAndWrong(counts, report);
+    report.judgedOther = counts.judgedOther;
     return report;
 }
 
 pct::Ko::LgClassifyReport LogicClassifier::Classify(pct::LCDataTable& table) {
     CheckRowWidths(table);
 
+    const detail::JudgementCounts counts = detail::JudgeRows(table, 1, 0, JudgeRow(theta));
     pct::Ko::LgClassifyReport report;
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
     report.tagP = 1;
     report.tagN = 0;
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = Judge(theta, Augmented(row.values));
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-        } else {
-            ++report.judgedN;
-        }
-    }
+    detail::CopyJudged(counts, report);
     return report;
 }
 
