@@ -50,6 +50,18 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
     return positions;
 }
 
+// One row per table row: its values followed by its tag. Fails for a table without rows.
+pct::Matrix TaggedRows(const pct::LCDataTable& table) {
+    const size_t columns = table.featureNames.size() + 1;
+    std::vector<double> values;
+    values.reserve(table.rows.size() * columns);
+    for (const pct::LCDataRow& row : table.rows) {
+        values.insert(values.end(), row.values.begin(), row.values.end());
+        values.push_back(static_cast<double>(row.tag));
+    }
+    return pct::Matrix(table.rows.size(), columns, values.data());
+}
+
 // Judges a row with the model after placing its values at their trained positions; columns
 // not trained are left out, so the sample always has the trained length.
 auto JudgeArranged(LinearClassificationModel& model, const std::vector<size_t>& positions,
@@ -92,19 +104,13 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
 
     CheckRowWidths(table);
 
-    pct::Matrix all(rowCount, featureCount + 1);
+    const pct::Matrix all = TaggedRows(table);
 
     // Every Train starts from an empty index and trainer; they replace the current ones
     // only once the new model exists, so a failing Train changes nothing.
     std::map<std::string, size_t> newIndex;
     for (size_t j = 0; j < featureCount; ++j) newIndex[table.featureNames[j]] = j;
     if (newIndex.size() != featureCount) pct::detail::Fail(pct::msg::kDuplicateFeatureName);
-
-    for (size_t i = 0; i < rowCount; ++i) {
-        const pct::LCDataRow& row = table.rows[i];
-        for (size_t j = 0; j < featureCount; ++j) all.SetPointValue(i, j, row.values[j]);
-        all.SetPointValue(i, featureCount, static_cast<double>(row.tag));
-    }
 
     LinearClassifierTrainer newTrainer;
     newTrainer.InputAllMatrix(all);

@@ -1,9 +1,11 @@
 #include "vecmat/classify/LinearClassifierTrainer.h"
 
+#include <algorithm>
 #include <climits>
 #include <utility>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/OuterProductSums.h"
 
 namespace pct::Ko {
 
@@ -17,17 +19,66 @@ int TagFromValue(double value) {
     return INT_MIN;
 }
 
-// Mean of each column of m: the column's sum in row order divided by the row count.
-pct::Vector ColumnMeans(const pct::Matrix& m) {
-    const size_t rows = m.GetRowCount();
-    const size_t columns = m.GetColumnCount();
-    pct::Vector mean(columns);
-    for (size_t j = 0; j < columns; ++j) {
-        double sum = 0.0;
-        for (size_t i = 0; i < rows; ++i) sum += m.GetPointValue(i, j);
-        mean.SetValue(j, sum / static_cast<double>(rows));
+// The rows of a class matrix one after another in a flat array, each padded with zeros to
+// a whole number of blocks for the outer product sums.
+struct ClassRows {
+    size_t count;
+    size_t width;
+    size_t stride;
+    std::vector<double> values;
+
+    explicit ClassRows(const pct::Matrix& m)
+        : count(m.GetRowCount()),
+          width(m.GetColumnCount()),
+          stride(pct::detail::PaddedWidth(width)) {
+        values.reserve(count * stride);
+        for (size_t r = 0; r < count; ++r) {
+            for (size_t j = 0; j < width; ++j) values.push_back(m.GetPointValue(r, j));
+            values.resize((r + 1) * stride, 0.0);
+        }
     }
-    return mean;
+
+    const double* Row(size_t r) const { return values.data() + r * stride; }
+
+    // Mean of each column: the column's sum in row order divided by the row count.
+    pct::Vector ColumnMeans() const {
+        std::vector<double> sums(stride, 0.0);
+        for (size_t r = 0; r < count; ++r) {
+            const double* row = Row(r);
+            for (size_t j = 0; j < stride; ++j) sums[j] += row[j];
+        }
+        pct::Vector mean(width);
+        for (size_t j = 0; j < width; ++j) mean.SetValue(j, sums[j] / static_cast<double>(count));
+        return mean;
+    }
+
+    // w . x of every row; fails as the dot product does when a row and w differ in length.
+    std::vector<double> Projections(const std::vector<double>& w) const {
+        if (count > 0 && w.size() != width) pct::detail::Fail(pct::msg::kDotSizeMismatch);
+        std::vector<double> projections(count);
+        pct::detail::RowDots(values.data(), stride, w.data(), width, count, projections.data());
+        return projections;
+    }
+};
+
+// Adds (x - mean)(x - mean)^T of every row to the scatter, row after row. The scatter is
+// symmetric (d_i d_j is d_j d_i), so only its upper part is summed; `scatter` holds d rows
+// of `stride` values.
+void AddScatter(const ClassRows& rows, const pct::Vector& mean, std::vector<double>& scatter) {
+    constexpr size_t kBlockRows = 256;  // centred rows per block, kept in cache
+    const size_t d = rows.width;
+    std::vector<double> means(d);
+    for (size_t j = 0; j < d; ++j) means[j] = mean.GetValue(j);
+    std::vector<double> centred(kBlockRows * rows.stride, 0.0);
+    for (size_t first = 0; first < rows.count; first += kBlockRows) {
+        const size_t count = std::min(kBlockRows, rows.count - first);
+        for (size_t r = 0; r < count; ++r) {
+            const double* x = rows.Row(first + r);
+            for (size_t j = 0; j < d; ++j) centred[r * rows.stride + j] = x[j] - means[j];
+        }
+        pct::detail::AddOuterProducts(scatter.data(), d, centred.data(), rows.stride,
+                                      centred.data(), rows.stride, count, true);
+    }
 }
 
 }  // namespace
@@ -54,20 +105,28 @@ void LinearClassifierTrainer::InputAllMatrix(const pct::Matrix& all) {
     if (rows == 0 || columns == 0) pct::detail::Fail(pct::msg::kNotTwoClasses);
     const size_t features = columns - 1;
 
-    std::map<int, std::vector<pct::Vector>> samples;
-    std::vector<double> values(features);
+    // The rows of each tag, one after another.
+    std::vector<int> tags(rows);
+    std::map<int, size_t> counts;
     for (size_t i = 0; i < rows; ++i) {
-        const int tag = TagFromValue(all.GetPointValue(i, features));
-        for (size_t j = 0; j < features; ++j) values[j] = all.GetPointValue(i, j);
-        samples[tag].emplace_back(values.data(), features);
+        tags[i] = TagFromValue(all.GetPointValue(i, features));
+        ++counts[tags[i]];
     }
-    if (samples.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
+    if (counts.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
+    std::map<int, std::vector<double>> samples;
+    for (const auto& [tag, count] : counts) samples[tag].reserve(count * features);
+    for (size_t i = 0; i < rows; ++i) {
+        std::vector<double>& values = samples[tags[i]];
+        for (size_t j = 0; j < features; ++j) values.push_back(all.GetPointValue(i, j));
+    }
 
     // Build both matrices before storing either, then move them in without allocating.
+    // Without features a class matrix is empty.
     std::map<int, pct::Matrix> built;
-    for (const auto& entry : samples) {
-        built.emplace(entry.first,
-                      pct::Matrix::CreateFromVectors(entry.second.data(), entry.second.size()));
+    for (const auto& [tag, values] : samples) {
+        built.emplace(tag, features == 0 ? pct::Matrix()
+                                         : pct::Matrix(values.size() / features, features,
+                                                       values.data()));
     }
     while (!built.empty()) {
         auto node = built.extract(built.begin());
@@ -112,25 +171,27 @@ pct::Ko::LCMData LinearClassifierTrainer::LDA() const {
 
     const size_t d = classMatrices.begin()->second.GetColumnCount();
 
+    std::map<int, ClassRows> flat;
     std::map<int, pct::Vector> means;
-    for (const auto& entry : classMatrices) means.emplace(entry.first, ColumnMeans(entry.second));
+    for (const auto& entry : classMatrices) {
+        const ClassRows& rows = flat.emplace(entry.first, ClassRows(entry.second)).first->second;
+        means.emplace(entry.first, rows.ColumnMeans());
+    }
 
     if (d == 0) pct::detail::Fail(pct::msg::kMatrixZeroDimension);
 
     // Within-class scatter: the sum over every class and row of (x - m)(x - m)^T.
-    std::vector<double> scatter(d * d, 0.0);
-    std::vector<double> delta(d);
-    for (const auto& entry : classMatrices) {
-        const pct::Matrix& m = entry.second;
-        const pct::Vector& mean = means.at(entry.first);
-        for (size_t r = 0; r < m.GetRowCount(); ++r) {
-            if (m.GetColumnCount() != d) pct::detail::Fail(pct::msg::kAddShapeMismatch);
-            for (size_t j = 0; j < d; ++j) delta[j] = m.GetPointValue(r, j) - mean.GetValue(j);
-            for (size_t i = 0; i < d; ++i) {
-                for (size_t j = 0; j < d; ++j) {
-                    scatter[i * d + j] = delta[i] * delta[j] + scatter[i * d + j];
-                }
-            }
+    const size_t stride = pct::detail::PaddedWidth(d);
+    std::vector<double> upper(d * stride, 0.0);
+    for (const auto& [tag, rows] : flat) {
+        if (rows.count == 0) continue;
+        if (rows.width != d) pct::detail::Fail(pct::msg::kAddShapeMismatch);
+        AddScatter(rows, means.at(tag), upper);
+    }
+    std::vector<double> scatter(d * d);
+    for (size_t i = 0; i < d; ++i) {
+        for (size_t j = 0; j < d; ++j) {
+            scatter[i * d + j] = j >= i ? upper[i * stride + j] : upper[j * stride + i];
         }
     }
 
@@ -149,14 +210,10 @@ pct::Ko::LCMData LinearClassifierTrainer::LDA() const {
     const double sN = w.Dot(meanN);
 
     // Projections of the training samples of the two classes.
-    auto project = [&w](const pct::Matrix& m) {
-        std::vector<double> projections;
-        projections.reserve(m.GetRowCount());
-        for (size_t r = 0; r < m.GetRowCount(); ++r) projections.push_back(w.Dot(m.GetRowVector(r)));
-        return projections;
-    };
-    const std::vector<double> a = project(first->second);
-    const std::vector<double> b = project(second->second);
+    std::vector<double> weights(d);
+    for (size_t j = 0; j < d; ++j) weights[j] = w.GetValue(j);
+    const std::vector<double> a = flat.at(tagP).Projections(weights);
+    const std::vector<double> b = flat.at(tagN).Projections(weights);
 
     // Both classes hold rows here: a class without rows has width 0 and failed above
     // (as the first class by its width, as the second by the difference of the means).
