@@ -9,9 +9,13 @@ namespace {
 // kLanes doubles, added and multiplied lane by lane (one ymm register with AVX2, two xmm
 // registers in the generic build).
 typedef double Lanes __attribute__((vector_size(kLanes * sizeof(double))));
+static_assert(kLanes == 4, "a scale is built from four copies of its value");
 
-// Rows of tiles whose accumulators stay in registers: A rows of the sum by B blocks of
-// columns. `sum`, `u` and `v` point at the tile's first row and column.
+// Rows of the sum per tile: with two blocks of columns, eight accumulators stay in registers.
+constexpr size_t kTileRows = 4;
+
+// A tile whose accumulators stay in registers: A rows of the sum by B blocks of columns.
+// `sum`, `u` and `v` point at the tile's first row and column.
 template <int A, int B>
 VECMAT_ALWAYS_INLINE inline void AddTile(double* sum, const double* u, size_t uStride,
                                          const double* v, size_t stride, size_t rows) {
@@ -46,7 +50,8 @@ VECMAT_ALWAYS_INLINE inline void AddTile(double* sum, const double* u, size_t uS
     }
 }
 
-// A tile of `a` rows (1 to 4) by B blocks.
+// A tile of `a` rows (1 to kTileRows) by B blocks.
+static_assert(kTileRows == 4, "one case per tile height");
 template <int B>
 VECMAT_ALWAYS_INLINE inline void AddTileRows(size_t a, double* sum, const double* u,
                                              size_t uStride, const double* v, size_t stride,
@@ -64,8 +69,9 @@ VECMAT_ALWAYS_INLINE inline void AddOuterProductsBody(double* sum, size_t aCount
                                                       const double* v, size_t stride,
                                                       size_t rows, bool upperOnly) {
     const size_t blocks = stride / kLanes;
-    for (size_t a = 0; a < aCount; a += 4) {
-        const size_t tileRows = aCount - a < 4 ? aCount - a : 4;
+    for (size_t a = 0; a < aCount; a += kTileRows) {
+        const size_t tileRows = aCount - a < kTileRows ? aCount - a : kTileRows;
+        // From the block holding column a on: every b >= a of the tile's rows.
         size_t block = upperOnly ? a / kLanes : 0;
         for (; block + 2 <= blocks; block += 2) {
             AddTileRows<2>(tileRows, sum + a * stride + block * kLanes, u + a, uStride,
