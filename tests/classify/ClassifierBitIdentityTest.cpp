@@ -14,6 +14,7 @@
 
 #include "tests/classify/PlainClassifierLoops.h"
 #include "tests/support/TestSupport.h"
+#include "vecmat/classify/LinearClassifier.h"
 #include "vecmat/classify/LinearClassifierTrainer.h"
 #include "vecmat/classify/LogicClassifier.h"
 
@@ -133,7 +134,8 @@ TEST(LinearClassifierTrainerBitIdentity, LdaMatchesPlainLoops) {
         pct::Ko::LinearClassifierTrainer trainer;
         for (const auto& [tag, m] : classes) trainer.SetMatrix(tag, m);
 
-        const Outcome plainOutcome = OutcomeOf([&](Outcome& o) { AddModel(o, plain::Lda(classes)); });
+        const Outcome plainOutcome =
+            OutcomeOf([&](Outcome& o) { AddModel(o, plain::Lda(classes)); });
         const Outcome fast = OutcomeOf([&](Outcome& o) { AddModel(o, trainer.LDA()); });
         EXPECT_TRUE(fast.failure.empty());
         EXPECT_EQ(fast, plainOutcome);
@@ -172,4 +174,48 @@ TEST(LinearClassifierTrainerBitIdentity, ScatterSumsEveryClassHeld) {
     const Outcome fast = OutcomeOf([&](Outcome& o) { AddModel(o, trainer.LDA()); });
     EXPECT_TRUE(fast.failure.empty());
     EXPECT_EQ(fast, plainOutcome);
+}
+
+TEST(LinearClassifierBitIdentity, TrainMatchesPlainLoopsOnTheTablesClasses) {
+    // Rows of the two tags interleaved at random; each class keeps its rows in table order.
+    struct Size {
+        size_t rows, width;
+    };
+    const Size sizes[] = {{3, 1}, {20, 3}, {130, 4}, {600, 5}, {300, 20}};
+    std::mt19937_64 gen(8);
+    std::bernoulli_distribution coin(0.4);
+    std::normal_distribution<double> normal(0.0, 1.0);
+    for (const Size& size : sizes) {
+        SCOPED_TRACE(std::to_string(size.rows) + " rows of " + std::to_string(size.width));
+        pct::LCDataTable table;
+        std::map<int, std::vector<double>> byTag;
+        for (size_t j = 0; j < size.width; ++j) {
+            table.featureNames.push_back("f" + std::to_string(j));
+        }
+        for (size_t i = 0; i < size.rows; ++i) {
+            pct::LCDataRow row;
+            row.tag = i == 0 ? -1 : i == 1 ? 8 : coin(gen) ? 8 : -1;
+            for (size_t j = 0; j < size.width; ++j) {
+                row.values.push_back(normal(gen) + (row.tag == 8 ? 0.5 : 0.0));
+            }
+            byTag[row.tag].insert(byTag[row.tag].end(), row.values.begin(), row.values.end());
+            table.rows.push_back(row);
+        }
+        std::map<int, pct::Matrix> classes;
+        for (const auto& [tag, values] : byTag) {
+            const size_t rows = values.size() / size.width;
+            classes.emplace(tag, pct::Matrix(rows, size.width, values.data()));
+        }
+
+        const Outcome plainOutcome =
+            OutcomeOf([&](Outcome& o) { AddModel(o, plain::Lda(classes)); });
+        const Outcome fast = OutcomeOf([&](Outcome& o) {
+            pct::Ko::LinearClassifier classifier;
+            const pct::Ko::TrainingReport report = classifier.Train(table);
+            const pct::Ko::LinearClassificationModel& model = *classifier.GetModel();
+            AddModel(o, pct::Ko::LCMData{model.GetWeights(), model.GetThreshold(), report.tagP,
+                                         report.tagN});
+        });
+        EXPECT_EQ(fast, plainOutcome);
+    }
 }

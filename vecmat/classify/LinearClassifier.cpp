@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/Discriminant.h"
 #include "vecmat/classify/JudgeRows.h"
 
 namespace pct::Ko {
@@ -50,16 +51,16 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
     return positions;
 }
 
-// One row per table row: its values followed by its tag. Fails for a table without rows.
-pct::Matrix TaggedRows(const pct::LCDataTable& table) {
-    const size_t columns = table.featureNames.size() + 1;
-    std::vector<double> values;
-    values.reserve(table.rows.size() * columns);
-    for (const pct::LCDataRow& row : table.rows) {
-        values.insert(values.end(), row.values.begin(), row.values.end());
-        values.push_back(static_cast<double>(row.tag));
+// The rows of each tag, in table order.
+std::map<int, detail::ClassRows> RowsByTag(const pct::LCDataTable& table) {
+    std::map<int, size_t> counts;
+    for (const pct::LCDataRow& row : table.rows) ++counts[row.tag];
+    std::map<int, detail::ClassRows> classes;
+    for (const auto& [tag, count] : counts) {
+        classes.emplace(tag, detail::ClassRows(table.featureNames.size(), count));
     }
-    return pct::Matrix(table.rows.size(), columns, values.data());
+    for (const pct::LCDataRow& row : table.rows) classes.at(row.tag).Append(row.values.data());
+    return classes;
 }
 
 // Judges a row with the model after placing its values at their trained positions; columns
@@ -103,8 +104,8 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     const size_t featureCount = table.featureNames.size();
 
     CheckRowWidths(table);
-
-    const pct::Matrix all = TaggedRows(table);
+    // The trainer takes the rows with their tags as one matrix, which cannot be empty.
+    if (rowCount == 0) pct::detail::Fail(pct::msg::kMatrixZeroDimension);
 
     // Every Train starts from an empty index and trainer; they replace the current ones
     // only once the new model exists, so a failing Train changes nothing.
@@ -112,9 +113,14 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     for (size_t j = 0; j < featureCount; ++j) newIndex[table.featureNames[j]] = j;
     if (newIndex.size() != featureCount) pct::detail::Fail(pct::msg::kDuplicateFeatureName);
 
+    // What the trainer's InputAllMatrix and LDA do with that matrix, without building it:
+    // the rows split by tag (an int tag survives the matrix's doubles unchanged), exactly
+    // two tags, then the discriminant of the two classes.
+    const std::map<int, detail::ClassRows> classes = RowsByTag(table);
+    if (classes.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
+    const pct::Ko::LCMData data = detail::Discriminant(classes);
     LinearClassifierTrainer newTrainer;
-    newTrainer.InputAllMatrix(all);
-    pct::Ko::LCMData data = newTrainer.LDA();
+    for (const auto& [tag, rows] : classes) newTrainer.SetMatrix(tag, rows.ToMatrix());
     auto newModel = std::make_unique<LinearClassificationModel>(data.weights, data.threshold,
                                                                 data.tagP, data.tagN);
 
@@ -174,5 +180,7 @@ pct::Ko::ClassifyReport LinearClassifier::Classify(pct::LCDataTable& table) {
 }
 
 const pct::Ko::TrainingReport& LinearClassifier::GetLastTraining() const { return lastTraining; }
+
+const LinearClassificationModel* LinearClassifier::GetModel() const { return model.get(); }
 
 }  // namespace pct::Ko
