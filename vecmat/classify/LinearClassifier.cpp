@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/Discriminant.h"
+#include "vecmat/classify/JudgeRows.h"
 
 namespace pct::Ko {
 
@@ -49,15 +51,29 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
     return positions;
 }
 
-// The row's values placed at their trained positions; columns not trained are left out,
-// so the sample always has the trained length.
-pct::Vector Arrange(const pct::LCDataRow& row, const std::vector<size_t>& positions,
-                    size_t featureCount) {
-    pct::Vector sample(featureCount);
-    for (size_t j = 0; j < positions.size(); ++j) {
-        if (positions[j] < featureCount) sample.SetValue(positions[j], row.values[j]);
+// The rows of each tag, in table order.
+std::map<int, detail::ClassRows> RowsByTag(const pct::LCDataTable& table) {
+    std::map<int, size_t> counts;
+    for (const pct::LCDataRow& row : table.rows) ++counts[row.tag];
+    std::map<int, detail::ClassRows> classes;
+    for (const auto& [tag, count] : counts) {
+        classes.emplace(tag, detail::ClassRows(table.featureNames.size(), count));
     }
-    return sample;
+    for (const pct::LCDataRow& row : table.rows) classes.at(row.tag).Append(row.values.data());
+    return classes;
+}
+
+// Judges a row with the model after placing its values at their trained positions; columns
+// not trained are left out, so the sample always has the trained length.
+auto JudgeArranged(LinearClassificationModel& model, const std::vector<size_t>& positions,
+                   size_t featureCount) {
+    return [&model, &positions, featureCount](size_t, const pct::LCDataRow& row) {
+        pct::Vector sample(featureCount);
+        for (size_t j = 0; j < positions.size(); ++j) {
+            if (positions[j] < featureCount) sample.SetValue(positions[j], row.values[j]);
+        }
+        return model.Judge(sample);
+    };
 }
 
 }  // namespace
@@ -88,8 +104,8 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     const size_t featureCount = table.featureNames.size();
 
     CheckRowWidths(table);
-
-    pct::Matrix all(rowCount, featureCount + 1);
+    // The trainer takes the rows with their tags as one matrix, which cannot be empty.
+    if (rowCount == 0) pct::detail::Fail(pct::msg::kMatrixZeroDimension);
 
     // Every Train starts from an empty index and trainer; they replace the current ones
     // only once the new model exists, so a failing Train changes nothing.
@@ -97,37 +113,29 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     for (size_t j = 0; j < featureCount; ++j) newIndex[table.featureNames[j]] = j;
     if (newIndex.size() != featureCount) pct::detail::Fail(pct::msg::kDuplicateFeatureName);
 
-    for (size_t i = 0; i < rowCount; ++i) {
-        const pct::LCDataRow& row = table.rows[i];
-        for (size_t j = 0; j < featureCount; ++j) all.SetPointValue(i, j, row.values[j]);
-        all.SetPointValue(i, featureCount, static_cast<double>(row.tag));
-    }
-
+    // What the trainer's InputAllMatrix and LDA do with that matrix, without building it:
+    // the rows split by tag (an int tag survives the matrix's doubles unchanged), exactly
+    // two tags, then the discriminant of the two classes.
+    const std::map<int, detail::ClassRows> classes = RowsByTag(table);
+    if (classes.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
+    const pct::Ko::LCMData data = detail::Discriminant(classes);
     LinearClassifierTrainer newTrainer;
-    newTrainer.InputAllMatrix(all);
-    pct::Ko::LCMData data = newTrainer.LDA();
+    for (const auto& [tag, rows] : classes) newTrainer.SetMatrix(tag, rows.ToMatrix());
     auto newModel = std::make_unique<LinearClassificationModel>(data.weights, data.threshold,
                                                                 data.tagP, data.tagN);
 
     pct::Ko::TrainingReport report;
     newModel->GetTag(&report.tagP, &report.tagN);
     report.rowCount = static_cast<std::int32_t>(rowCount);
-    for (pct::LCDataRow& row : table.rows) {
-        if (row.tag == report.tagP) {
-            ++report.countP;
-        } else if (row.tag == report.tagN) {
-            ++report.countN;
-        }
-        const int judged = newModel->Judge(pct::Vector(row.values));
-        row.result = judged;
-        if (judged != row.tag) {
-            if (row.tag == report.tagP) {
-                ++report.errorP;
-            } else if (row.tag == report.tagN) {
-                ++report.errorN;
-            }
-        }
-    }
+    const detail::JudgementCounts counts =
+        detail::JudgeRows(table, report.tagP, report.tagN,
+                          [&newModel](size_t, const pct::LCDataRow& row) {
+                              return newModel->Judge(pct::Vector(row.values));
+                          });
+    report.countP = counts.taggedP;
+    report.countN = counts.taggedN;
+    report.errorP = counts.missedP;
+    report.errorN = counts.missedN;
     report.separable = report.errorP == 0 && report.errorN == 0;
     if (!report.separable) {
         pct::Ko::FillErrorRates(pct::Ko::ErrorRate(report.errorP, report.countP),
@@ -150,19 +158,10 @@ pct::Ko::TestReport LinearClassifier::Test(pct::LCDataTable& table) {
     pct::Ko::TestReport report;
     model->GetTag(&report.tagP, &report.tagN);
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = model->Judge(Arrange(row, positions, featureCount));
-        row.result = judged;
-        if (judged == report.tagP) {
-            ++report.judgedP;
-            if (row.tag != judged) ++report.wrongP;
-        } else if (judged == report.tagN) {
-            ++report.judgedN;
-            if (row.tag != judged) ++report.wrongN;
-        } else {
-            ++report.judgedOther;
-        }
-    }
+    const detail::JudgementCounts counts = detail::JudgeRows(
+        table, report.tagP, report.tagN, JudgeArranged(*model, positions, featureCount));
+    detail::CopyJudgedAndWrong(counts, report);
+    report.judgedOther = counts.judgedOther;
     return report;
 }
 
@@ -174,18 +173,14 @@ pct::Ko::ClassifyReport LinearClassifier::Classify(pct::LCDataTable& table) {
     pct::Ko::ClassifyReport report;
     model->GetTag(&report.tagP, &report.tagN);
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = model->Judge(Arrange(row, positions, featureCount));
-        row.result = judged;
-        if (judged == report.tagP) {
-            ++report.judgedP;
-        } else if (judged == report.tagN) {
-            ++report.judgedN;
-        }
-    }
+    detail::CopyJudged(detail::JudgeRows(table, report.tagP, report.tagN,
+                                         JudgeArranged(*model, positions, featureCount)),
+                       report);
     return report;
 }
 
 const pct::Ko::TrainingReport& LinearClassifier::GetLastTraining() const { return lastTraining; }
+
+const LinearClassificationModel* LinearClassifier::GetModel() const { return model.get(); }
 
 }  // namespace pct::Ko

@@ -34,6 +34,9 @@ public:
 
     // The report of the last successful Train (a fresh report before any).
     const pct::Ko::TrainingReport& GetLastTraining() const;
+    // The model of the last successful Train, null before any; it lives until the next
+    // successful Train, assignment or destruction of this classifier.
+    const LinearClassificationModel* GetModel() const;
 
 private:
     LinearClassifierTrainer trainer;

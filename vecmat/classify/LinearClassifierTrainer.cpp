@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/Discriminant.h"
 
 namespace pct::Ko {
 
@@ -15,19 +16,6 @@ namespace {
 int TagFromValue(double value) {
     if (value > -2147483649.0 && value < 2147483648.0) return static_cast<int>(value);
     return INT_MIN;
-}
-
-// Mean of each column of m: the column's sum in row order divided by the row count.
-pct::Vector ColumnMeans(const pct::Matrix& m) {
-    const size_t rows = m.GetRowCount();
-    const size_t columns = m.GetColumnCount();
-    pct::Vector mean(columns);
-    for (size_t j = 0; j < columns; ++j) {
-        double sum = 0.0;
-        for (size_t i = 0; i < rows; ++i) sum += m.GetPointValue(i, j);
-        mean.SetValue(j, sum / static_cast<double>(rows));
-    }
-    return mean;
 }
 
 }  // namespace
@@ -54,21 +42,27 @@ void LinearClassifierTrainer::InputAllMatrix(const pct::Matrix& all) {
     if (rows == 0 || columns == 0) pct::detail::Fail(pct::msg::kNotTwoClasses);
     const size_t features = columns - 1;
 
-    std::map<int, std::vector<pct::Vector>> samples;
-    std::vector<double> values(features);
+    // The rows of each tag, one after another.
+    std::vector<int> tags(rows);
+    std::map<int, size_t> counts;
     for (size_t i = 0; i < rows; ++i) {
-        const int tag = TagFromValue(all.GetPointValue(i, features));
-        for (size_t j = 0; j < features; ++j) values[j] = all.GetPointValue(i, j);
-        samples[tag].emplace_back(values.data(), features);
+        tags[i] = TagFromValue(all.GetPointValue(i, features));
+        ++counts[tags[i]];
     }
-    if (samples.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
+    if (counts.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
+    std::map<int, detail::ClassRows> samples;
+    for (const auto& [tag, count] : counts) {
+        samples.emplace(tag, detail::ClassRows(features, count));
+    }
+    std::vector<double> row(features);
+    for (size_t i = 0; i < rows; ++i) {
+        for (size_t j = 0; j < features; ++j) row[j] = all.GetPointValue(i, j);
+        samples.at(tags[i]).Append(row.data());
+    }
 
     // Build both matrices before storing either, then move them in without allocating.
     std::map<int, pct::Matrix> built;
-    for (const auto& entry : samples) {
-        built.emplace(entry.first,
-                      pct::Matrix::CreateFromVectors(entry.second.data(), entry.second.size()));
-    }
+    for (const auto& [tag, rowsOfTag] : samples) built.emplace(tag, rowsOfTag.ToMatrix());
     while (!built.empty()) {
         auto node = built.extract(built.begin());
         auto held = classMatrices.find(node.key());
@@ -110,75 +104,9 @@ pct::Ko::LCMData LinearClassifierTrainer::LDA() const {
     // Without a second class there is nothing to discriminate against.
     if (classMatrices.size() < 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
 
-    const size_t d = classMatrices.begin()->second.GetColumnCount();
-
-    std::map<int, pct::Vector> means;
-    for (const auto& entry : classMatrices) means.emplace(entry.first, ColumnMeans(entry.second));
-
-    if (d == 0) pct::detail::Fail(pct::msg::kMatrixZeroDimension);
-
-    // Within-class scatter: the sum over every class and row of (x - m)(x - m)^T.
-    std::vector<double> scatter(d * d, 0.0);
-    std::vector<double> delta(d);
-    for (const auto& entry : classMatrices) {
-        const pct::Matrix& m = entry.second;
-        const pct::Vector& mean = means.at(entry.first);
-        for (size_t r = 0; r < m.GetRowCount(); ++r) {
-            if (m.GetColumnCount() != d) pct::detail::Fail(pct::msg::kAddShapeMismatch);
-            for (size_t j = 0; j < d; ++j) delta[j] = m.GetPointValue(r, j) - mean.GetValue(j);
-            for (size_t i = 0; i < d; ++i) {
-                for (size_t j = 0; j < d; ++j) {
-                    scatter[i * d + j] = delta[i] * delta[j] + scatter[i * d + j];
-                }
-            }
-        }
-    }
-
-    auto first = classMatrices.begin();
-    auto second = std::next(first);
-    const int tagP = first->first;
-    const int tagN = second->first;
-    const pct::Vector& meanP = means.at(tagP);
-    const pct::Vector& meanN = means.at(tagN);
-    const pct::Vector difference = meanP - meanN;
-
-    const pct::Matrix s(d, d, scatter.data());
-    const pct::Vector w = s.InverseMatrixEx() * difference;
-
-    const double sP = w.Dot(meanP);
-    const double sN = w.Dot(meanN);
-
-    // Projections of the training samples of the two classes.
-    auto project = [&w](const pct::Matrix& m) {
-        std::vector<double> projections;
-        projections.reserve(m.GetRowCount());
-        for (size_t r = 0; r < m.GetRowCount(); ++r) projections.push_back(w.Dot(m.GetRowVector(r)));
-        return projections;
-    };
-    const std::vector<double> a = project(first->second);
-    const std::vector<double> b = project(second->second);
-
-    // Both classes hold rows here: a class without rows has width 0 and failed above
-    // (as the first class by its width, as the second by the difference of the means).
-    auto smallest = [](const std::vector<double>& v) {
-        double result = v.front();
-        for (double x : v) {
-            if (x < result) result = x;
-        }
-        return result;
-    };
-    auto largest = [](const std::vector<double>& v) {
-        double result = v.front();
-        for (double x : v) {
-            if (x > result) result = x;
-        }
-        return result;
-    };
-    if (a.empty() || b.empty()) pct::detail::Fail(pct::msg::kNotTwoClasses);
-    const double threshold =
-        sP > sN ? 0.5 * (smallest(a) + largest(b)) : 0.5 * (largest(a) + smallest(b));
-
-    return pct::Ko::LCMData{w, threshold, tagP, tagN};
+    std::map<int, detail::ClassRows> classes;
+    for (const auto& [tag, m] : classMatrices) classes.emplace(tag, detail::ClassRows(m));
+    return detail::Discriminant(classes);
 }
 
 }  // namespace pct::Ko

@@ -1,12 +1,16 @@
 #include "vecmat/classify/LogicClassifier.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 #include <vector>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/JudgeRows.h"
+#include "vecmat/classify/OuterProductSums.h"
 #include "vecmat/core/Matrix.h"
 #include "vecmat/regression/GradientDescent.h"
 
@@ -41,47 +45,114 @@ pct::Vector Augmented(const std::vector<double>& values) {
     return x;
 }
 
-// 1 when theta . x >= 0, else 0 (a NaN product gives 0). Fails when the lengths differ.
-int Judge(const pct::Vector& theta, const pct::Vector& x) { return theta.Dot(x) >= 0.0 ? 1 : 0; }
+// 1 when z = theta . x >= 0, else 0 (a NaN product gives 0).
+int Judge(double z) { return z >= 0.0 ? 1 : 0; }
 
-// The samples and tags of a training table, read by the loss and the Newton direction.
-struct TrainingSet {
-    std::vector<pct::Vector> samples;
-    std::vector<double> tags;
-    size_t width = 0;  // F + 1
-};
-
-// J(theta) = sum over rows of ln(e^z + 1) - y z with z = theta . x, in its literal form.
-double Loss(const TrainingSet& set, const pct::Vector& theta) {
-    double sum = 0.0;
-    for (size_t i = 0; i < set.samples.size(); ++i) {
-        const double z = theta.Dot(set.samples[i]);
-        sum += std::log(std::exp(z) + 1.0) - set.tags[i] * z;
-    }
-    return sum;
+// Judges a table row by theta; fails when the sample and theta differ in length.
+auto JudgeRow(const pct::Vector& theta) {
+    return [&theta](size_t, const pct::LCDataRow& row) {
+        return Judge(theta.Dot(Augmented(row.values)));
+    };
 }
 
-// The Newton direction H^-1 g, with g = sum of (sigma - y) x and H = sum of
-// sigma (1 - sigma) x x^T over the rows.
-pct::Vector Direction(const TrainingSet& set, const pct::Vector& theta) {
-    const size_t width = set.width;
-    std::vector<double> gradient(width, 0.0);
-    std::vector<double> hessian(width * width, 0.0);
-    for (size_t i = 0; i < set.samples.size(); ++i) {
-        const pct::Vector& x = set.samples[i];
-        const double ez = std::exp(theta.Dot(x));
-        const double sigma = ez / (ez + 1.0);
-        const double residual = sigma - set.tags[i];
-        const double weight = sigma * (1.0 - sigma);
-        for (size_t a = 0; a < width; ++a) gradient[a] += residual * x[a];
-        for (size_t a = 0; a < width; ++a) {
-            const double scaled = weight * x[a];
-            for (size_t b = 0; b < width; ++b) hessian[a * width + b] += scaled * x[b];
+std::vector<double> Values(const pct::Vector& v) {
+    std::vector<double> values(v.Size());
+    for (size_t j = 0; j < values.size(); ++j) values[j] = v.GetValue(j);
+    return values;
+}
+
+// The samples (x1 ... xF, 1) of a training table with their tags, read by the loss and the
+// Newton direction. The samples lie row after row in one flat array, padded for the outer
+// product sums. The loss keeps e^(theta . x) of every row, and the direction at the same
+// theta (the descent asks for it right after the loss) takes them instead of recomputing.
+class TrainingSet {
+public:
+    explicit TrainingSet(const pct::LCDataTable& table)
+        : rows(table.rows.size()),
+          width(table.rows.at(0).values.size() + 1),
+          stride(pct::detail::PaddedWidth(width)),
+          samples(rows * stride, 0.0),
+          tags(rows),
+          products(rows),
+          exps(rows) {
+        for (size_t i = 0; i < rows; ++i) {
+            const pct::LCDataRow& row = table.rows[i];
+            std::copy(row.values.begin(), row.values.end(), samples.begin() + i * stride);
+            samples[i * stride + width - 1] = 1.0;
+            tags[i] = static_cast<double>(row.tag);
         }
     }
-    const pct::Matrix h(width, width, hessian.data());
-    return h.InverseMatrixEx() * pct::Vector(gradient.data(), width);
-}
+
+    size_t Width() const { return width; }
+
+    // theta . x of every row; fails as the dot product does for a theta of another length.
+    const std::vector<double>& Products(const std::vector<double>& theta) {
+        if (theta.size() != width) pct::detail::Fail(pct::msg::kDotSizeMismatch);
+        pct::detail::RowDots(samples.data(), stride, theta.data(), width, rows, products.data());
+        return products;
+    }
+
+    // J(theta) = sum over rows of ln(e^z + 1) - y z with z = theta . x, in its literal form.
+    double Loss(const pct::Vector& theta) {
+        expsTheta = Values(theta);
+        Products(expsTheta);
+        double sum = 0.0;
+        for (size_t i = 0; i < rows; ++i) {
+            exps[i] = std::exp(products[i]);
+            sum += std::log(exps[i] + 1.0) - tags[i] * products[i];
+        }
+        return sum;
+    }
+
+    // The Newton direction H^-1 g, with g = sum of (sigma - y) x and H = sum of
+    // sigma (1 - sigma) x x^T over the rows. Both are one outer product sum: the rows
+    // (sigma (1 - sigma) x, sigma - y) times x, block of rows after block of rows.
+    pct::Vector Direction(const pct::Vector& theta) {
+        const std::vector<double> t = Values(theta);
+        const bool reuse = t.size() == expsTheta.size() &&
+                           std::memcmp(t.data(), expsTheta.data(), t.size() * sizeof(double)) == 0;
+        if (!reuse) {  // a direction at another theta computes its own
+            Products(t);
+            for (size_t i = 0; i < rows; ++i) exps[i] = std::exp(products[i]);
+        }
+        const size_t uStride = width + 1;
+        std::vector<double> sums(uStride * stride, 0.0);
+        std::vector<double> u(kBlockRows * uStride);
+        for (size_t first = 0; first < rows; first += kBlockRows) {
+            const size_t count = std::min(kBlockRows, rows - first);
+            for (size_t r = 0; r < count; ++r) {
+                const size_t i = first + r;
+                const double ez = exps[i];
+                const double sigma = ez / (ez + 1.0);
+                const double weight = sigma * (1.0 - sigma);
+                const double* x = samples.data() + i * stride;
+                for (size_t a = 0; a < width; ++a) u[r * uStride + a] = weight * x[a];
+                u[r * uStride + width] = sigma - tags[i];
+            }
+            pct::detail::AddOuterProducts(sums.data(), uStride, u.data(), uStride,
+                                          samples.data() + first * stride, stride, count, false);
+        }
+        std::vector<double> hessian(width * width);
+        for (size_t a = 0; a < width; ++a) {
+            std::copy_n(sums.begin() + a * stride, width, hessian.begin() + a * width);
+        }
+        const pct::Matrix h(width, width, hessian.data());
+        return h.InverseMatrixEx() * pct::Vector(sums.data() + width * stride, width);
+    }
+
+private:
+    // Rows per block of the outer product sums: their samples and scaled rows stay in cache.
+    static constexpr size_t kBlockRows = 256;
+
+    size_t rows;
+    size_t width;   // F + 1
+    size_t stride;  // width padded
+    std::vector<double> samples;
+    std::vector<double> tags;
+    std::vector<double> products;   // theta . x of every row, scratch
+    std::vector<double> exps;       // e^(theta . x) of every row at expsTheta
+    std::vector<double> expsTheta;  // the theta of the last loss
+};
 
 }  // namespace
 
@@ -98,40 +169,24 @@ pct::Ko::LgTrainingReport LogicClassifier::Train(pct::LCDataTable& table) {
     // Without rows there is no sample to size theta from.
     if (table.rows.empty()) pct::detail::Fail(pct::msg::kTrainingDataError);
 
-    const size_t rowCount = table.rows.size();
-    TrainingSet set;
-    set.width = table.rows[0].values.size() + 1;
-    set.samples.reserve(rowCount);
-    set.tags.reserve(rowCount);
-    for (const pct::LCDataRow& row : table.rows) {
-        set.samples.push_back(Augmented(row.values));
-        set.tags.push_back(static_cast<double>(row.tag));
-    }
-
-    const GradientDescent descent(
-        [&set](const pct::Vector& t) { return Loss(set, t); },
-        [&set](const pct::Vector& t) { return Direction(set, t); });
-    GrandientResult result = descent.Compute(pct::Vector(set.width), kMaxSteps, kStepSize,
-                                             kLossTolerance);
+    TrainingSet set(table);
+    const GradientDescent descent([&set](const pct::Vector& t) { return set.Loss(t); },
+                                  [&set](const pct::Vector& t) { return set.Direction(t); });
+    GrandientResult result =
+        descent.Compute(pct::Vector(set.Width()), kMaxSteps, kStepSize, kLossTolerance);
     theta = std::move(result.point);
 
+    const std::vector<double>& products = set.Products(Values(theta));
+    const detail::JudgementCounts counts =
+        detail::JudgeRows(table, 1, 0, [&products](size_t i, const pct::LCDataRow&) {
+            return Judge(products[i]);
+        });
     pct::Ko::LgTrainingReport report;
     report.converged = result.tolerance >= result.loss;
-    report.rowCount = static_cast<std::int32_t>(rowCount);
+    report.rowCount = static_cast<std::int32_t>(table.rows.size());
     report.tagP = 1;
     report.tagN = 0;
-    for (size_t i = 0; i < rowCount; ++i) {
-        pct::LCDataRow& row = table.rows[i];
-        const int judged = Judge(theta, set.samples[i]);
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != 0) ++report.wrongN;
-        }
-    }
+    detail::CopyJudgedAndWrong(counts, report);
     FillErrorRates(ErrorRate(report.wrongP, report.judgedP),
                    ErrorRate(report.wrongN, report.judgedN), report.errorRateGap,
                    report.errorRateRatio);
@@ -142,39 +197,26 @@ pct::Ko::LgTestReport LogicClassifier::Test(pct::LCDataTable& table) {
     CheckRowWidths(table);
     CheckTags(table);
 
+    const detail::JudgementCounts counts = detail::JudgeRows(table, 1, 0, JudgeRow(theta));
     pct::Ko::LgTestReport report;
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = Judge(theta, Augmented(row.values));
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != 0) ++report.wrongN;
-        }
-    }
+    detail::CopyJudgedAndWrong(counts, report);
+    report.judgedOther = counts.judgedOther;
     return report;
 }
 
 pct::Ko::LgClassifyReport LogicClassifier::Classify(pct::LCDataTable& table) {
     CheckRowWidths(table);
 
+    const detail::JudgementCounts counts = detail::JudgeRows(table, 1, 0, JudgeRow(theta));
     pct::Ko::LgClassifyReport report;
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
     report.tagP = 1;
     report.tagN = 0;
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = Judge(theta, Augmented(row.values));
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-        } else {
-            ++report.judgedN;
-        }
-    }
+    detail::CopyJudged(counts, report);
     return report;
 }
+
+const pct::Vector& LogicClassifier::GetTheta() const { return theta; }
 
 }  // namespace pct::Ko

@@ -27,6 +27,9 @@ public:
     // Judges every row; tags are not read.
     pct::Ko::LgClassifyReport Classify(pct::LCDataTable& table);
 
+    // The fitted weights followed by the bias; empty before the first Train.
+    const pct::Vector& GetTheta() const;
+
 private:
     pct::Vector theta;
 };

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/JudgeRows.h"
 #include "vecmat/core/Matrix.h"
 
 namespace pct::Ko {
@@ -220,18 +221,12 @@ pct::Ko::SVMTrainingReport SupportVectorMachine::Train(pct::LCDataTable& table) 
     report.rowCount = static_cast<std::int32_t>(rowCount);
     report.tagP = 1;
     report.tagN = -1;
-    for (size_t i = 0; i < rowCount; ++i) {
-        pct::LCDataRow& row = table.rows[i];
-        const int judged = Compute(samples[i]) > 0.0 ? 1 : -1;
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != -1) ++report.wrongN;
-        }
-    }
+    detail::CopyJudgedAndWrong(
+        detail::JudgeRows(table, 1, -1,
+                          [this, &samples](size_t i, const pct::LCDataRow&) {
+                              return Classify(samples[i]);
+                          }),
+        report);
     return report;
 }
 
@@ -256,19 +251,16 @@ pct::Ko::SVMTestReport SupportVectorMachine::Test(pct::LCDataTable& table) {
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
     report.tagP = 1;
     report.tagN = -1;
-    for (pct::LCDataRow& row : table.rows) {
-        pct::Vector sample(row.values.size());
-        for (size_t j = 0; j < row.values.size(); ++j) sample.SetValue(position[j], row.values[j]);
-        const int judged = Compute(sample) > 0.0 ? 1 : -1;
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-            if (row.tag != 1) ++report.wrongP;
-        } else {
-            ++report.judgedN;
-            if (row.tag != -1) ++report.wrongN;
-        }
-    }
+    detail::CopyJudgedAndWrong(
+        detail::JudgeRows(table, 1, -1,
+                          [this, &position](size_t, const pct::LCDataRow& row) {
+                              pct::Vector sample(row.values.size());
+                              for (size_t j = 0; j < row.values.size(); ++j) {
+                                  sample.SetValue(position[j], row.values[j]);
+                              }
+                              return Classify(sample);
+                          }),
+        report);
     return report;
 }
 
@@ -279,15 +271,11 @@ pct::Ko::SVMClassifyReport SupportVectorMachine::Classify(pct::LCDataTable& tabl
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
     report.tagP = 1;
     report.tagN = -1;
-    for (pct::LCDataRow& row : table.rows) {
-        const int judged = Compute(pct::Vector(row.values)) > 0.0 ? 1 : -1;
-        row.result = judged;
-        if (judged == 1) {
-            ++report.judgedP;
-        } else {
-            ++report.judgedN;
-        }
-    }
+    detail::CopyJudged(detail::JudgeRows(table, 1, -1,
+                                         [this](size_t, const pct::LCDataRow& row) {
+                                             return Classify(pct::Vector(row.values));
+                                         }),
+                       report);
     return report;
 }
 
