@@ -42,6 +42,32 @@ public:
     // Mean squared error of the polynomial w on the points (xs[i], ys[i]).
     static double ComputErr(const std::vector<double>& xs, const std::vector<double>& ys,
                             const std::vector<double>& w, bool reversed);
+
+    // The fit of Fit (lambda = 0) or Ridge (lambda > 0), computed stably: it minimises
+    // sum (y - X w)^2 + lambda sum w[p]^2 over all coefficients, the constant term's
+    // included, as Ridge's (X^T X + lambda I) w = X^T y does. Householder QR of the design
+    // with each column scaled to a power of two near unit norm (the ridge rows
+    // sqrt(lambda) I appended below), then iterative refinement with residuals in long
+    // double, so the result is accurate even where the normal equations of Fit lose every
+    // digit; how far to trust it shows ConditionNumber. Reads x and y as Fit does and
+    // returns the coefficients in its layout.
+    // Fails like Fit on the degree ("矩阵的行或列不能为0"), an empty y or x ("此矩阵为空矩阵")
+    // and different lengths ("两个矩阵不能进行相乘", before any work); then on a negative,
+    // infinite or not-a-number lambda ("岭回归权重必须是非负的有限值"), a non-finite x or y
+    // ("数据中含有非数值或无穷大的值"), pow(max |x|, d) overflowing
+    // ("数据的幂超出双精度浮点数的范围，请降低阶数"), a design singular within rounding
+    // (condition number >= 2^52, "矩阵不可逆") and a coefficient overflowing
+    // ("拟合系数超出双精度浮点数的范围").
+    static Vector StableFit(const Vector& x, const Vector& y, size_t degree, double lambda = 0.0);
+    // The condition number of the design of x with its columns scaled to unit 2-norm: the
+    // 1-norm condition of its triangular QR factor, within a factor of d + 1 of the 2-norm
+    // condition number. A QR fit in double loses about log10 of it in significant digits,
+    // the normal equations of Fit and Ridge at least twice as many; StableFit, refined in
+    // long double, keeps about 19 - log10 of it (at most what a double holds). A design
+    // singular within rounding (fewer distinct x than d + 1) gives 2^52 or more, a zero
+    // column infinity. Fails like StableFit on the degree, an empty x, a non-finite x and
+    // overflowing powers.
+    static double ConditionNumber(const Vector& x, size_t degree);
 };
 
 }  // namespace pct::Ko
