@@ -9,6 +9,14 @@
 
 namespace pct::Ko {
 
+// How well a polynomial matches a set of points; see Trendfit::ComputQuality.
+struct VECMAT_API FitQuality {
+    // 1 - sum (y - f(x))^2 / sum (y - mean y)^2.
+    double rSquared = 0.0;
+    // sqrt(sum (y - f(x))^2 / n).
+    double rmse = 0.0;
+};
+
 // Polynomial regression: least-squares, ridge, lasso-like and elastic-net-like fits of
 // y = w0 + w1 x + ... + wd x^d by closed-form normal equations, plus evaluation and scoring.
 // Coefficient vectors hold the constant term first. A degree of 0 fits a straight line.
@@ -42,6 +50,13 @@ public:
     // Mean squared error of the polynomial w on the points (xs[i], ys[i]).
     static double ComputErr(const std::vector<double>& xs, const std::vector<double>& ys,
                             const std::vector<double>& w, bool reversed);
+    // R^2 and root-mean-square error of the polynomial w on the points (xs[i], ys[i]), with
+    // the residuals of ComputErr: rmse is sqrt(ComputErr(...)) to the bit, and
+    // R^2 = 1 - ComputErr(...) / (variance of ys[0 .. n - 1], divided by n). When every y
+    // is the same, R^2 is 1 for a polynomial through all points and 0 otherwise. Without
+    // points, or with fewer ys than xs, both are not-a-number.
+    static FitQuality ComputQuality(const std::vector<double>& xs, const std::vector<double>& ys,
+                                    const std::vector<double>& w, bool reversed);
 
     // The fit of Fit (lambda = 0) or Ridge (lambda > 0), computed stably: it minimises
     // sum (y - X w)^2 + lambda sum w[p]^2 over all coefficients, the constant term's
