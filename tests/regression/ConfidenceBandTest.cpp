@@ -35,25 +35,27 @@ void ExpectHalfWidths(const ConfidenceBand& band, const std::vector<double>& at,
 
 // Reference: mpmath at 80 digits, t * sqrt(s^2 phi^T C phi) with C = (X^T X)^-1, or for
 // ridge (X^T X + lambda I)^-1 X^T X (X^T X + lambda I)^-1, and the t quantile by bisection.
-TEST(ConfidenceBand, PlainCubicAgainstMpmath) {
-    const ConfidenceBand band(V(kX), V(kY), 3);
-    EXPECT_TRUE(band.Coefficients() == Trendfit::StableFit(V(kX), V(kY), 3));
-    EXPECT_NEAR(band.ResidualVariance(), 0.030719559915592709042, 1e-14 * 0.031);
-    EXPECT_NEAR(band.Quantile(), 2.0796138447276803951, 1e-14 * 2.1);
-    ExpectHalfWidths(band, {-3, -1.5, 0, 0.7, 2, 2.5},
-                     {1.1134797987987889465, 0.12730377553127152374, 0.1104857317027852506,
-                      0.12966810238647154755, 0.26116612509671991733, 0.60709444339872157442},
-                     1e-13);
-}
-
-TEST(ConfidenceBand, RidgeCubicAgainstMpmath) {
-    const ConfidenceBand band(V(kX), V(kY), 3, 0.5);
-    EXPECT_TRUE(band.Coefficients() == Trendfit::StableFit(V(kX), V(kY), 3, 0.5));
-    EXPECT_NEAR(band.ResidualVariance(), 0.032428000730242977088, 1e-14 * 0.032);
-    ExpectHalfWidths(band, {-3, -1.5, 0, 0.7, 2, 2.5},
-                     {1.0769725259697416939, 0.12784678863026608609, 0.10782027542852912782,
-                      0.12415365841426737529, 0.26230676923755177192, 0.59282290436168402787},
-                     1e-13);
+TEST(ConfidenceBand, CubicPlainAndRidgeAgainstMpmath) {
+    const struct {
+        double lambda;
+        double variance;
+        std::vector<double> halfWidths;
+    } cases[] = {
+        {0.0, 0.030719559915592709042,
+         {1.1134797987987889465, 0.12730377553127152374, 0.1104857317027852506,
+          0.12966810238647154755, 0.26116612509671991733, 0.60709444339872157442}},
+        {0.5, 0.032428000730242977088,
+         {1.0769725259697416939, 0.12784678863026608609, 0.10782027542852912782,
+          0.12415365841426737529, 0.26230676923755177192, 0.59282290436168402787}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.lambda);
+        const ConfidenceBand band(V(kX), V(kY), 3, c.lambda);
+        EXPECT_TRUE(band.Coefficients() == Trendfit::StableFit(V(kX), V(kY), 3, c.lambda));
+        EXPECT_NEAR(band.ResidualVariance(), c.variance, 1e-14 * c.variance);
+        EXPECT_NEAR(band.Quantile(), 2.0796138447276803951, 1e-14 * 2.1);
+        ExpectHalfWidths(band, {-3, -1.5, 0, 0.7, 2, 2.5}, c.halfWidths, 1e-13);
+    }
 }
 
 TEST(ConfidenceBand, IllConditionedDegreeTenAgainstMpmath) {
