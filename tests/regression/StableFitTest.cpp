@@ -147,6 +147,18 @@ TEST(TrendfitStableFit, SingularDesignsFailUnlessRidgeMakesThemRegular) {
                 Trendfit::Ridge(twoValues, V({1, 2, 3, 4}), 0.125, 2), 1e-13);
 }
 
+// Degree 42 on [-1, 1] is singular within rounding, yet the factor's rounding keeps its
+// computed condition below 2^52: the refinement's first step tells.
+TEST(TrendfitStableFit, RefinementThatDoesNotContractMeansSingular) {
+    Vector x(50000), y(50000);
+    for (size_t i = 0; i < 50000; ++i) {
+        x[i] = -1 + 2.0 * static_cast<double>(i) / 49999;
+        y[i] = std::sin(3 * x[i]) + 0.1 * std::sin(37.0 * static_cast<double>(i));
+    }
+    EXPECT_LT(Trendfit::ConditionNumber(x, 42), 0x1p52);
+    EXPECT_THROW_MSG(Trendfit::StableFit(x, y, 42), "矩阵不可逆");
+}
+
 TEST(TrendfitStableFit, ExtremeScales) {
     // Scaling x and y by powers of two scales the coefficients exactly.
     const Vector base = Trendfit::StableFit(V({1, 2, 3, 4}), V({1, 0, 2, 5}), 2);

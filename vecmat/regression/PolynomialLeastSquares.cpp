@@ -265,6 +265,10 @@ std::vector<double> PolynomialLeastSquares::Solve() const {
         }
         if (size <= MaxAbs(z) * 0x1p-62L) break;
     }
+    // The last correction larger than half the solution, and not improved on: R is the
+    // factor of no design near this one, singular within rounding whatever its computed
+    // condition.
+    if (previous > 0.5L * MaxAbs(z)) Fail(msg::kMatrixNotInvertible);
 
     std::vector<double> w(columns);
     for (size_t p = 0; p < columns; ++p) {

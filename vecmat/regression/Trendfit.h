@@ -71,7 +71,8 @@ public:
     // infinite or not-a-number lambda ("岭回归权重必须是非负的有限值"), a non-finite x or y
     // ("数据中含有非数值或无穷大的值"), pow(max |x|, d) overflowing
     // ("数据的幂超出双精度浮点数的范围，请降低阶数"), a design singular within rounding
-    // (condition number >= 2^52, "矩阵不可逆") and a coefficient overflowing
+    // (condition number >= 2^52, or refinement steps that stop shrinking while larger than
+    // half the solution: "矩阵不可逆") and a coefficient overflowing
     // ("拟合系数超出双精度浮点数的范围").
     static Vector StableFit(const Vector& x, const Vector& y, size_t degree, double lambda = 0.0);
     // The condition number of the design of x with its columns scaled to unit 2-norm: the
@@ -79,8 +80,9 @@ public:
     // condition number. A QR fit in double loses about log10 of it in significant digits,
     // the normal equations of Fit and Ridge at least twice as many; StableFit, refined in
     // long double, keeps about 19 - log10 of it (at most what a double holds). A design
-    // singular within rounding (fewer distinct x than d + 1) gives 2^52 or more, a zero
-    // column infinity. Fails like StableFit on the degree, an empty x, a non-finite x and
+    // singular within rounding (fewer distinct x than d + 1, or a high degree) gives
+    // 1e15 or more, since rounding in the factor bounds what it can show; a zero column
+    // gives infinity. Fails like StableFit on the degree, an empty x, a non-finite x and
     // overflowing powers.
     static double ConditionNumber(const Vector& x, size_t degree);
 };
