@@ -159,6 +159,25 @@ TEST(TrendfitStableFit, RefinementThatDoesNotContractMeansSingular) {
     EXPECT_THROW_MSG(Trendfit::StableFit(x, y, 42), "矩阵不可逆");
 }
 
+// More columns than points: only the penalty makes the fit unique, and the reduction meets
+// columns whose rest is all but zero. Reference: mpmath at 80 digits, through the dual form
+// w = X^T (X X^T + lambda I)^-1 y.
+TEST(TrendfitStableFit, RidgeOfDegree110OnFivePoints) {
+    const Vector x = V({-0.9, -0.3, 0.1, 0.6, 0.95});
+    const Vector y = V({-0.4273798802338298, -0.7833269096274833, 0.2955202066613396,
+                        0.9738476308781953, 0.28747801234254483});
+    const Vector w = Trendfit::StableFit(x, y, 110, 1e-6);
+    ASSERT_EQ(w.Size(), 111u);
+    const struct {
+        size_t p;
+        double value;
+    } expected[] = {{0, 0.051342537639135072075},   {1, 2.558137573345741299},
+                    {2, -1.0727679940726428958},    {3, -0.9366756968215630631},
+                    {55, -0.0031644069259376065069}, {109, -0.000020011771018828003789},
+                    {110, -1.9844139991577994296e-7}};
+    for (const auto& e : expected) EXPECT_NEAR(w[e.p], e.value, 1e-12 * std::fabs(e.value)) << e.p;
+}
+
 TEST(TrendfitStableFit, ExtremeScales) {
     // Scaling x and y by powers of two scales the coefficients exactly.
     const Vector base = Trendfit::StableFit(V({1, 2, 3, 4}), V({1, 0, 2, 5}), 2);

@@ -24,6 +24,7 @@ size_t BlockRows(size_t columns) { return std::max<size_t>(64, 8192 / (columns +
 void Reduce(std::vector<double>& r, std::vector<double>& block, size_t n, size_t columns,
             size_t width) {
     std::vector<double> dots(width);
+    std::vector<double> v(n);
     for (size_t j = 0; j < columns; ++j) {
         double* rj = r.data() + j * width;
         const double alpha = rj[j];
@@ -31,24 +32,24 @@ void Reduce(std::vector<double>& r, std::vector<double>& block, size_t n, size_t
         long double squares = static_cast<long double>(alpha) * alpha;
         bool below = false;
         for (size_t i = 0; i < n; ++i) {
-            const double v = block[i * width + j];
-            squares += static_cast<long double>(v) * v;
-            below = below || v != 0.0;
+            const double e = block[i * width + j];
+            squares += static_cast<long double>(e) * e;
+            below = below || e != 0.0;
         }
         if (!below) continue;  // nothing to annihilate: the reflection is the identity
         // The reflection I - tau v v^T with v = (1, block(:, j) / (alpha - beta)) maps the
         // column to (beta, 0, ..., 0); beta takes the sign opposite to alpha, so
-        // alpha - beta never cancels.
+        // alpha - beta never cancels, and |alpha - beta| >= norm keeps every v(i) within 1
+        // (a division: the reciprocal of a subnormal norm would overflow).
         const double norm = static_cast<double>(std::sqrt(squares));
         const double beta = alpha >= 0.0 ? -norm : norm;
-        const double scale = 1.0 / (alpha - beta);
         const double tau = (beta - alpha) / beta;
+        for (size_t i = 0; i < n; ++i) v[i] = block[i * width + j] / (alpha - beta);
         rj[j] = beta;
         for (size_t k = j + 1; k < width; ++k) dots[k] = rj[k];
         for (size_t i = 0; i < n; ++i) {
             const double* row = block.data() + i * width;
-            const double v = row[j] * scale;
-            for (size_t k = j + 1; k < width; ++k) dots[k] += v * row[k];
+            for (size_t k = j + 1; k < width; ++k) dots[k] += v[i] * row[k];
         }
         for (size_t k = j + 1; k < width; ++k) {
             dots[k] *= tau;
@@ -56,8 +57,7 @@ void Reduce(std::vector<double>& r, std::vector<double>& block, size_t n, size_t
         }
         for (size_t i = 0; i < n; ++i) {
             double* row = block.data() + i * width;
-            const double v = row[j] * scale;
-            for (size_t k = j + 1; k < width; ++k) row[k] -= dots[k] * v;
+            for (size_t k = j + 1; k < width; ++k) row[k] -= dots[k] * v[i];
         }
     }
 }
@@ -81,6 +81,9 @@ void SolveUpper(const std::vector<double>& r, size_t columns, size_t width,
         b[j] = (b[j] - sum) / r[j * width + j];
     }
 }
+
+// The larger of a and b, or not-a-number when either is.
+double Larger(double a, double b) { return std::isnan(b) || b > a ? b : a; }
 
 long double MaxAbs(const std::vector<long double>& v) {
     long double m = 0.0L;
@@ -195,7 +198,7 @@ double PolynomialLeastSquares::Condition() const {
     for (size_t j = 0; j < columns; ++j) {
         double column = 0.0;
         for (size_t i = 0; i <= j; ++i) column += std::fabs(r[i * width + j]);
-        normR = std::max(normR, column * unit[j]);
+        normR = Larger(normR, column * unit[j]);
         z[j] = 1.0 / r[j * width + j];
         for (size_t i = j; i-- > 0;) {
             double sum = 0.0;
@@ -204,7 +207,7 @@ double PolynomialLeastSquares::Condition() const {
         }
         double inverseColumn = 0.0;
         for (size_t i = 0; i <= j; ++i) inverseColumn += std::fabs(z[i]) / unit[i];
-        normInverse = std::max(normInverse, inverseColumn);
+        normInverse = Larger(normInverse, inverseColumn);
     }
     const double condition = normR * normInverse;
     return std::isnan(condition) ? std::numeric_limits<double>::infinity() : condition;
