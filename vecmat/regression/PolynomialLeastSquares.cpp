@@ -173,12 +173,15 @@ PolynomialLeastSquares::PolynomialLeastSquares(const Vector& x, const Vector* y,
     }
     if (lambda > 0.0L) {
         plain = r;
-        // The ridge rows sqrt(lambda) e_p, scaled like their columns; their targets are 0.
-        std::vector<double> ridgeRows(columns * width, 0.0);
+        // The ridge rows sqrt(lambda) e_p, scaled like their columns, with targets 0. One at
+        // a time: row p needs no reflection before column p, a block of them would.
         const long double root = std::sqrt(lambda);
-        for (size_t p = 0; p < columns; ++p)
-            ridgeRows[p * width + p] = static_cast<double>(std::ldexp(root, -exponents[p]));
-        Reduce(r, ridgeRows, columns, columns, width);
+        std::vector<double> ridgeRow(width);
+        for (size_t p = 0; p < columns; ++p) {
+            std::fill(ridgeRow.begin(), ridgeRow.end(), 0.0);
+            ridgeRow[p] = static_cast<double>(root * scales[p]);
+            Reduce(r, ridgeRow, 1, columns, width);
+        }
     }
 }
 
