@@ -6,8 +6,8 @@
 //
 // Column p of the design, x^p, is scaled by a power of two, 2^-e(p), that brings its
 // 2-norm (with the ridge row's sqrt(lambda)) into [0.5, 1); y is scaled likewise by its
-// largest magnitude. Powers of two scale exactly, so the scaled
-// problem has the same solution bits up to the exponents. The factor R of the scaled
+// largest magnitude. Powers of two scale exactly, so the scaled problem has the same
+// solution bits up to the exponents. The factor R of the scaled
 // design (and of the ridge rows sqrt(lambda) 2^-e(p) below it) comes from Householder
 // reflections applied block by block of samples: each block of rows, stacked under the R
 // of the rows before, is reduced to a new R, so neither the design nor Q is ever stored.
