@@ -14,6 +14,7 @@
 #include "vecmat/regression/MatDataHelp.h"
 #include "vecmat/regression/LinearSimData.h"
 #include "vecmat/regression/GradientDescent.h"
+#include "vecmat/regression/ConfidenceBand.h"
 #include "vecmat/features/IFeatureFilter.h"
 #include "vecmat/features/VarianceThreshold.h"
 #include "vecmat/features/CorrelationCoefficient.h"
