@@ -42,14 +42,6 @@ VECMAT_ALWAYS_INLINE inline void ClearRow(double* x, const double* p, size_t n, 
     for (; k < n; ++k) x[k] = x[k] / f - p[k];
 }
 
-// x[k] = x[k] - f * p[k]
-template <class V>
-VECMAT_ALWAYS_INLINE inline void SubtractMultiple(double* x, const double* p, size_t n, double f) {
-    size_t k = 0;
-    for (; k + kLanes<V> <= n; k += kLanes<V>) Store<V>(x + k, Load<V>(x + k) - f * Load<V>(p + k));
-    for (; k < n; ++k) x[k] = x[k] - f * p[k];
-}
-
 // What the steps of a panel did, to be replayed on the columns right of it.
 struct PanelLog {
     struct Step {
@@ -176,33 +168,73 @@ VECMAT_ALWAYS_INLINE inline void EchelonBody(double* m, size_t rows, size_t colu
     }
 }
 
-// Rows begin .. end - 1 (from the bottom) lose row r's column c: q -= q(c) * r, from c on.
-template <class V>
-VECMAT_ALWAYS_INLINE inline void ClearAbove(double* m, size_t columns, size_t r, size_t c, size_t begin,
-                                            size_t end) {
-    const double* row = m + r * columns;
+// Rows begin .. end - 1 lose, one pivot row after the other, the column c[j] of pivot row
+// r[j]: q(k) = q(k) - f * r[j](k) from column c[j] on, f being q(c[j]) as the pivot rows
+// before left it. The G pivot rows pass together over each row, each element still taking
+// their terms in order.
+template <class V, size_t G>
+VECMAT_ALWAYS_INLINE inline void ClearAbove(double* m, size_t columns, const size_t* r, const size_t* c,
+                                            size_t begin, size_t end) {
+    const double* pivot[G];
+    size_t first = columns, all = 0;  // all pivot rows apply from column `all` on
+    for (size_t j = 0; j < G; ++j) {
+        pivot[j] = m + r[j] * columns;
+        first = std::min(first, c[j]);
+        all = std::max(all, c[j]);
+    }
     for (size_t q = end; q-- > begin;) {
-        double* upper = m + q * columns;
-        SubtractMultiple<V>(upper + c, row + c, columns - c, upper[c]);
+        double* x = m + q * columns;
+        double f[G];
+        for (size_t j = 0; j < G; ++j) {
+            double v = x[c[j]];
+            for (size_t i = 0; i < j; ++i)
+                if (c[j] >= c[i]) v = v - f[i] * pivot[i][c[j]];
+            f[j] = v;
+        }
+        for (size_t k = first; k < all; ++k) {
+            double v = x[k];
+            for (size_t j = 0; j < G; ++j)
+                if (k >= c[j]) v = v - f[j] * pivot[j][k];
+            x[k] = v;
+        }
+        size_t k = all;
+        for (; k + kLanes<V> <= columns; k += kLanes<V>) {
+            V v = Load<V>(x + k);
+#pragma GCC unroll 4
+            for (size_t j = 0; j < G; ++j) v = v - f[j] * Load<V>(pivot[j] + k);
+            Store<V>(x + k, v);
+        }
+        for (; k < columns; ++k) {
+            double v = x[k];
+            for (size_t j = 0; j < G; ++j) v = v - f[j] * pivot[j][k];
+            x[k] = v;
+        }
     }
 }
 
 // A row block at a time from the bottom: first every row below the block clears its column
-// in the block, then the block's own rows from its last up. Row r is final, and its
-// leading 1 found, once every row below it has been applied, as in the plain order.
+// in the block (four rows at a time), then the block's own rows from its last up. Row r is
+// final, and its leading 1 found, once every row below it has been applied, as in the
+// plain order.
 template <class V>
 VECMAT_ALWAYS_INLINE inline void BackEliminateBody(double* m, size_t rows, size_t columns) {
-    std::vector<size_t> lead(rows, columns);  // columns: the row has no leading 1
+    constexpr size_t kGroup = 4;
+    std::vector<size_t> pivots;  // rows with a leading 1, from the bottom
+    std::vector<size_t> leads;   // their leading 1's columns
     for (size_t end = rows; end > 0;) {
         const size_t begin = end > kBackRows ? end - kBackRows : 0;
-        for (size_t r = rows; r-- > end;)
-            if (lead[r] < columns) ClearAbove<V>(m, columns, r, lead[r], begin, end);
+        size_t j = 0;
+        for (; j + kGroup <= pivots.size(); j += kGroup)
+            ClearAbove<V, kGroup>(m, columns, &pivots[j], &leads[j], begin, end);
+        for (; j < pivots.size(); ++j) ClearAbove<V, 1>(m, columns, &pivots[j], &leads[j], begin, end);
         for (size_t r = end; r-- > begin;) {
             const double* row = m + r * columns;
             size_t c = 0;
             while (c < columns && !(std::fabs(row[c] - 1.0) <= kEpsilon)) ++c;
-            lead[r] = c;
-            if (c < columns) ClearAbove<V>(m, columns, r, c, begin, r);
+            if (c == columns) continue;
+            pivots.push_back(r);
+            leads.push_back(c);
+            ClearAbove<V, 1>(m, columns, &r, &c, begin, r);
         }
         end = begin;
     }
