@@ -16,7 +16,8 @@ using namespace testing_support::plain;
 namespace {
 
 // Random values with what steers the elimination's choices: rows that start with zeros
-// (left alone by the steps before theirs) and a 1 where their step looks (a row exchange),
+// (left alone by the steps before theirs) and a 1 where their step looks (a row exchange;
+// a 1 off by an ulp is not divided and leaves ulps left of later pivots),
 // zero columns (passed over, once a whole panel of them) and repeated rows (which clear
 // to zero).
 std::vector<double> Steering(size_t rows, size_t columns, unsigned seed) {
@@ -25,7 +26,7 @@ std::vector<double> Steering(size_t rows, size_t columns, unsigned seed) {
     for (size_t r = 3; r < rows; r += 5) {
         const size_t lead = std::min(columns - 1, r / 2);
         for (size_t c = 0; c < lead; ++c) at(r, c) = 0.0;
-        at(r, lead) = 1.0;
+        at(r, lead) = r % 3 == 0 ? 1.0 : std::nextafter(1.0, r % 3 == 1 ? 2.0 : 0.0);
     }
     for (size_t c = 0; c < columns; ++c) {
         if (c % 29 == 11 || (c >= 40 && c < 80))
