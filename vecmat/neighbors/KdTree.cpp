@@ -9,9 +9,32 @@
 
 namespace pct::Ko {
 
+namespace detail {
+
+// A KdTree's nodes numbered in pre-order: links, splits and labels in one array, the
+// points one after the other in another, so that a query walks contiguous memory.
+struct KdTreeFlat {
+    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
+    struct Node {
+        std::size_t left;
+        std::size_t right;
+        std::size_t parent;
+        std::size_t index;
+        std::int32_t dim;
+        std::int32_t label;
+    };
+    std::vector<Node> nodes;
+    std::vector<double> coords;  // width values per node
+    std::size_t width = 0;
+};
+
+}  // namespace detail
+
 namespace {
 
 using Node = KdTree::KdTreeNode;
+using detail::KdTreeFlat;
+
 
 // Releases a subtree without recursion: a tree of many equal rows can be very deep.
 void ReleaseNodes(Node* top) {
@@ -33,55 +56,76 @@ struct TreeHolder {
     Node* Release() { return std::exchange(root, nullptr); }
 };
 
-// Build sink: allocates and links one node per row.
+// Build sink: allocates and links one node per row, and lays the same nodes out flat in
+// the order they come (pre-order).
 class LinkedSink {
 public:
-    LinkedSink(const KdTreeDataTable& table, TreeHolder& holder) : table_(table), holder_(holder) {}
+    struct Handle {
+        Node* node;
+        std::size_t number;  // in pre-order
+    };
 
-    Node* MakeRoot(std::size_t dim) {
+    LinkedSink(std::size_t width, TreeHolder& holder, KdTreeFlat& flat) : holder_(holder), flat_(flat) {
+        flat_.width = width;
+    }
+
+    Handle MakeRoot(std::size_t dim) {
         holder_.root = new Node();
         holder_.root->dim = static_cast<std::int32_t>(dim);
-        return holder_.root;
+        return Add(holder_.root, KdTreeFlat::kNone);
     }
-    Node* MakeChild(Node* parent, bool left, std::size_t dim) {
+    Handle MakeChild(Handle parent, bool left, std::size_t dim) {
         Node* child = new Node();
         child->dim = static_cast<std::int32_t>(dim);
-        child->parent = parent;
-        (left ? parent->left : parent->right) = child;
-        return child;
+        child->parent = parent.node;
+        (left ? parent.node->left : parent.node->right) = child;
+        const Handle made = Add(child, parent.number);
+        (left ? flat_.nodes[parent.number].left : flat_.nodes[parent.number].right) = made.number;
+        return made;
     }
-    void Fill(Node* node, std::size_t row) {
-        node->index = row;
-        node->point = table_.rows[row].values;
-        node->label = table_.rows[row].label;
+    void Fill(Handle node, std::size_t row, const double* values, std::int32_t label) {
+        node.node->index = row;
+        node.node->point.assign(values, values + flat_.width);
+        node.node->label = label;
+        KdTreeFlat::Node& flat = flat_.nodes[node.number];
+        flat.index = row;
+        flat.label = label;
+        std::copy(values, values + flat_.width, flat_.coords.begin() + node.number * flat_.width);
     }
 
 private:
-    const KdTreeDataTable& table_;
+    Handle Add(Node* node, std::size_t parent) {
+        flat_.nodes.push_back({KdTreeFlat::kNone, KdTreeFlat::kNone, parent, 0, node->dim, 0});
+        flat_.coords.resize(flat_.coords.size() + flat_.width);
+        return Handle{node, flat_.nodes.size() - 1};
+    }
+
     TreeHolder& holder_;
+    KdTreeFlat& flat_;
 };
 
-// Query access to linked nodes; they are private to the tree, so no walk can run away.
-class LinkedAccess {
+// Query access to the flat copy; the nodes are private to the tree, so no walk can run away.
+class FlatAccess {
 public:
-    using Ref = const Node*;
-    explicit LinkedAccess(const Node* root) : root_(root) {}
+    using Ref = std::size_t;
+    explicit FlatAccess(const KdTreeFlat& flat) : flat_(flat) {}
 
-    Ref Root() const { return root_; }
-    Ref None() const { return nullptr; }
-    bool IsNone(Ref node) const { return node == nullptr; }
-    Ref Left(Ref node) const { return node->left; }
-    Ref Right(Ref node) const { return node->right; }
-    Ref Parent(Ref node) const { return node->parent; }
-    const std::vector<double>& Point(Ref node) const { return node->point; }
-    std::size_t Dim(Ref node) const { return static_cast<std::size_t>(node->dim); }
-    std::size_t Index(Ref node) const { return node->index; }
-    std::int32_t Label(Ref node) const { return node->label; }
+    Ref Root() const { return 0; }
+    Ref None() const { return KdTreeFlat::kNone; }
+    bool IsNone(Ref e) const { return e == KdTreeFlat::kNone; }
+    Ref Left(Ref e) const { return flat_.nodes[e].left; }
+    Ref Right(Ref e) const { return flat_.nodes[e].right; }
+    Ref Parent(Ref e) const { return flat_.nodes[e].parent; }
+    const double* Point(Ref e) const { return flat_.coords.data() + e * flat_.width; }
+    std::size_t Width(Ref) const { return flat_.width; }
+    std::size_t Dim(Ref e) const { return static_cast<std::size_t>(flat_.nodes[e].dim); }
+    std::size_t Index(Ref e) const { return flat_.nodes[e].index; }
+    std::int32_t Label(Ref e) const { return flat_.nodes[e].label; }
     std::size_t StepLimit() const { return std::numeric_limits<std::size_t>::max(); }
     [[noreturn]] void Broken() const { pct::detail::Fail(msg::kKdNodeTableInvalid); }
 
 private:
-    const Node* root_;
+    const KdTreeFlat& flat_;
 };
 
 }  // namespace
@@ -92,13 +136,22 @@ KdTree::KdTree(const KdTree& other)
     : root(CopyBranch(other.root)),
       disDims(other.disDims),
       conDims(other.conDims),
-      dimCount(other.dimCount) {}
+      dimCount(other.dimCount) {
+    // A failed copy of the flat arrays must not leak the copied nodes.
+    try {
+        if (other.flat) flat = std::make_unique<KdTreeFlat>(*other.flat);
+    } catch (...) {
+        FreeBranch(root);
+        throw;
+    }
+}
 
 KdTree::KdTree(KdTree&& other) noexcept
     : root(std::exchange(other.root, nullptr)),
       disDims(std::move(other.disDims)),
       conDims(std::move(other.conDims)),
-      dimCount(std::exchange(other.dimCount, 0)) {}
+      dimCount(std::exchange(other.dimCount, 0)),
+      flat(std::move(other.flat)) {}
 
 KdTree& KdTree::operator=(const KdTree& other) {
     if (this != &other) {
@@ -115,6 +168,7 @@ KdTree& KdTree::operator=(KdTree&& other) noexcept {
         disDims = std::move(other.disDims);
         conDims = std::move(other.conDims);
         dimCount = std::exchange(other.dimCount, 0);
+        flat = std::move(other.flat);
         other.disDims.clear();
         other.conDims.clear();
     }
@@ -126,12 +180,16 @@ KdTree::~KdTree() { FreeBranch(root); }
 void KdTree::CtreatTree(const KdTreeDataTable& table) {
     detail::KdTreeDims dims = detail::KdTreeShared::Preprocessing(table);
     TreeHolder built;
-    LinkedSink sink(table, built);
+    auto flattened = std::make_unique<KdTreeFlat>();
+    flattened->nodes.reserve(table.rows.size());
+    flattened->coords.reserve(table.rows.size() * dims.dimCount);
+    LinkedSink sink(dims.dimCount, built, *flattened);
     detail::CreateBranch(table, dims, sink);
 
     // Nothing can fail from here on: replace the old tree and lists together.
     FreeBranch(root);
     root = built.Release();
+    flat = std::move(flattened);
     disDims = std::move(dims.disDims);
     conDims = std::move(dims.conDims);
     dimCount = dims.dimCount;
@@ -140,14 +198,15 @@ void KdTree::CtreatTree(const KdTreeDataTable& table) {
 void KdTree::FreeTree() {
     FreeBranch(root);
     root = nullptr;
+    flat.reset();
 }
 
 std::vector<NearbyPoint> KdTree::FindNearbyPoints(const std::vector<double>& query,
                                                   std::size_t k) const {
     if (root == nullptr) return {};
     if (query.size() != dimCount) pct::detail::Fail(msg::kKdQueryDimMismatch);
-    const LinkedAccess access(root);
-    return detail::KdTreeSearch<LinkedAccess>(access, query).FindNearbyPoints(k);
+    const FlatAccess access(*flat);
+    return detail::KdTreeSearch<FlatAccess>(access, query).FindNearbyPoints(k);
 }
 
 double KdTree::ComputeDistance(const std::vector<double>& a, const std::vector<double>& b) {
