@@ -1,5 +1,7 @@
 #include "vecmat/neighbors/KdTree.h"
 
+#include <algorithm>
+#include <cstring>
 #include <limits>
 #include <memory>
 #include <utility>
@@ -11,21 +13,65 @@ namespace pct::Ko {
 
 namespace detail {
 
-// A KdTree's nodes numbered in pre-order: links, splits and labels in one array, the
-// points one after the other in another, so that a query walks contiguous memory.
-struct KdTreeFlat {
+// A KdTree's nodes numbered in pre-order, each a record of its links, its splitting
+// dimension and its point side by side, so that a query's step to a node reads one place.
+// Rows and labels, needed only for the answer, lie apart.
+class KdTreeFlat {
+public:
     static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-    struct Node {
-        std::size_t left;
-        std::size_t right;
-        std::size_t parent;
-        std::size_t index;
-        std::int32_t dim;
-        std::int32_t label;
-    };
-    std::vector<Node> nodes;
-    std::vector<double> coords;  // width values per node
-    std::size_t width = 0;
+
+    KdTreeFlat(std::size_t width, std::size_t count) : width_(width), stride_(kPoint + width) {
+        data_.reserve(count * stride_);
+        rows_.reserve(count);
+        labels_.reserve(count);
+    }
+
+    // Appends a node without children; returns its number.
+    std::size_t Add(std::size_t parent, std::size_t dim) {
+        const std::size_t e = rows_.size();
+        data_.resize(data_.size() + stride_);
+        rows_.push_back(0);
+        labels_.push_back(0);
+        SetWord(e, kLeft, kNone);
+        SetWord(e, kRight, kNone);
+        SetWord(e, kParent, parent);
+        SetWord(e, kDim, dim);
+        return e;
+    }
+    void SetChild(std::size_t e, bool left, std::size_t child) { SetWord(e, left ? kLeft : kRight, child); }
+    void SetRow(std::size_t e, std::size_t row, std::int32_t label, const double* values) {
+        rows_[e] = row;
+        labels_[e] = label;
+        std::copy(values, values + width_, data_.begin() + e * stride_ + kPoint);
+    }
+
+    std::size_t Left(std::size_t e) const { return Word(e, kLeft); }
+    std::size_t Right(std::size_t e) const { return Word(e, kRight); }
+    std::size_t Parent(std::size_t e) const { return Word(e, kParent); }
+    std::size_t Dim(std::size_t e) const { return Word(e, kDim); }
+    const double* Point(std::size_t e) const { return data_.data() + e * stride_ + kPoint; }
+    std::size_t Width() const { return width_; }
+    std::size_t Row(std::size_t e) const { return rows_[e]; }
+    std::int32_t Label(std::size_t e) const { return labels_[e]; }
+
+private:
+    // Slots of a record: four words (stored in doubles' places), then the point.
+    static constexpr std::size_t kLeft = 0, kRight = 1, kParent = 2, kDim = 3, kPoint = 4;
+
+    std::size_t Word(std::size_t e, std::size_t slot) const {
+        std::size_t word;
+        std::memcpy(&word, data_.data() + e * stride_ + slot, sizeof word);
+        return word;
+    }
+    void SetWord(std::size_t e, std::size_t slot, std::size_t word) {
+        std::memcpy(data_.data() + e * stride_ + slot, &word, sizeof word);
+    }
+
+    std::size_t width_;
+    std::size_t stride_;
+    std::vector<double> data_;
+    std::vector<std::size_t> rows_;
+    std::vector<std::int32_t> labels_;
 };
 
 }  // namespace detail
@@ -65,9 +111,7 @@ public:
         std::size_t number;  // in pre-order
     };
 
-    LinkedSink(std::size_t width, TreeHolder& holder, KdTreeFlat& flat) : holder_(holder), flat_(flat) {
-        flat_.width = width;
-    }
+    LinkedSink(TreeHolder& holder, KdTreeFlat& flat) : holder_(holder), flat_(flat) {}
 
     Handle MakeRoot(std::size_t dim) {
         holder_.root = new Node();
@@ -80,24 +124,19 @@ public:
         child->parent = parent.node;
         (left ? parent.node->left : parent.node->right) = child;
         const Handle made = Add(child, parent.number);
-        (left ? flat_.nodes[parent.number].left : flat_.nodes[parent.number].right) = made.number;
+        flat_.SetChild(parent.number, left, made.number);
         return made;
     }
     void Fill(Handle node, std::size_t row, const double* values, std::int32_t label) {
         node.node->index = row;
-        node.node->point.assign(values, values + flat_.width);
+        node.node->point.assign(values, values + flat_.Width());
         node.node->label = label;
-        KdTreeFlat::Node& flat = flat_.nodes[node.number];
-        flat.index = row;
-        flat.label = label;
-        std::copy(values, values + flat_.width, flat_.coords.begin() + node.number * flat_.width);
+        flat_.SetRow(node.number, row, label, values);
     }
 
 private:
     Handle Add(Node* node, std::size_t parent) {
-        flat_.nodes.push_back({KdTreeFlat::kNone, KdTreeFlat::kNone, parent, 0, node->dim, 0});
-        flat_.coords.resize(flat_.coords.size() + flat_.width);
-        return Handle{node, flat_.nodes.size() - 1};
+        return Handle{node, flat_.Add(parent, static_cast<std::size_t>(node->dim))};
     }
 
     TreeHolder& holder_;
@@ -113,14 +152,14 @@ public:
     Ref Root() const { return 0; }
     Ref None() const { return KdTreeFlat::kNone; }
     bool IsNone(Ref e) const { return e == KdTreeFlat::kNone; }
-    Ref Left(Ref e) const { return flat_.nodes[e].left; }
-    Ref Right(Ref e) const { return flat_.nodes[e].right; }
-    Ref Parent(Ref e) const { return flat_.nodes[e].parent; }
-    const double* Point(Ref e) const { return flat_.coords.data() + e * flat_.width; }
-    std::size_t Width(Ref) const { return flat_.width; }
-    std::size_t Dim(Ref e) const { return static_cast<std::size_t>(flat_.nodes[e].dim); }
-    std::size_t Index(Ref e) const { return flat_.nodes[e].index; }
-    std::int32_t Label(Ref e) const { return flat_.nodes[e].label; }
+    Ref Left(Ref e) const { return flat_.Left(e); }
+    Ref Right(Ref e) const { return flat_.Right(e); }
+    Ref Parent(Ref e) const { return flat_.Parent(e); }
+    const double* Point(Ref e) const { return flat_.Point(e); }
+    std::size_t Width(Ref) const { return flat_.Width(); }
+    std::size_t Dim(Ref e) const { return flat_.Dim(e); }
+    std::size_t Index(Ref e) const { return flat_.Row(e); }
+    std::int32_t Label(Ref e) const { return flat_.Label(e); }
     std::size_t StepLimit() const { return std::numeric_limits<std::size_t>::max(); }
     [[noreturn]] void Broken() const { pct::detail::Fail(msg::kKdNodeTableInvalid); }
 
@@ -180,10 +219,8 @@ KdTree::~KdTree() { FreeBranch(root); }
 void KdTree::CtreatTree(const KdTreeDataTable& table) {
     detail::KdTreeDims dims = detail::KdTreeShared::Preprocessing(table);
     TreeHolder built;
-    auto flattened = std::make_unique<KdTreeFlat>();
-    flattened->nodes.reserve(table.rows.size());
-    flattened->coords.reserve(table.rows.size() * dims.dimCount);
-    LinkedSink sink(dims.dimCount, built, *flattened);
+    auto flattened = std::make_unique<KdTreeFlat>(dims.dimCount, table.rows.size());
+    LinkedSink sink(built, *flattened);
     detail::CreateBranch(table, dims, sink);
 
     // Nothing can fail from here on: replace the old tree and lists together.

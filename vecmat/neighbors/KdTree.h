@@ -13,7 +13,7 @@
 namespace pct::Ko {
 
 namespace detail {
-struct KdTreeFlat;
+class KdTreeFlat;
 }
 
 // A k-d tree whose nodes are allocated one by one and linked by address. Every row of the

@@ -176,10 +176,10 @@ private:
             if (++steps > access_.StepLimit()) access_.Broken();
             // Skipped only when the plane is out of reach of the current best.
             if (!(best.distance < std::fabs(Plane(ancestor) - query_[access_.Dim(ancestor)]))) {
-                if (found.count(ancestor) == 0) {
-                    const double d = Distance(ancestor);
-                    if (d < best.distance) best = Leaf{ancestor, d};
-                }
+                // Distance first: a reported node was measured when it was reported, so
+                // measuring it again changes nothing, and most nodes are not closer.
+                const double d = Distance(ancestor);
+                if (d < best.distance && found.count(ancestor) == 0) best = Leaf{ancestor, d};
                 const Ref other =
                     access_.Left(ancestor) == from ? access_.Right(ancestor) : access_.Left(ancestor);
                 FindLesserNode(other, found, best);
@@ -201,10 +201,8 @@ private:
         for (;;) {
             while (!access_.IsNone(node)) {
                 if (++steps > access_.StepLimit()) access_.Broken();
-                if (found.count(node) == 0) {
-                    const double e = Distance(node);
-                    if (e < best.distance) best = Leaf{node, e};
-                }
+                const double e = Distance(node);
+                if (e < best.distance && found.count(node) == 0) best = Leaf{node, e};
                 if (JudgePointFaceIntersection(node, best.distance)) {
                     pending.push_back(access_.Right(node));
                     node = access_.Left(node);
