@@ -8,6 +8,7 @@
 
 #include "vecmat/Messages.h"
 #include "vecmat/core/MatrixFeature.h"
+#include "vecmat/core/MatrixProduct.h"
 
 namespace pct {
 
@@ -381,45 +382,13 @@ Matrix operator*(const Matrix& a, double s) {
 
 Matrix operator*(double s, const Matrix& a) { return a * s; }
 
-namespace {
-
-// C (m x n) += A (m x kk) * B (kk x n), all row-major and C zeroed by the caller. The
-// loops are tiled over columns and k for cache reuse, but each element of C still receives
-// its terms a(i, k) * b(k, j) one at a time for k = 0, 1, 2, ... (k tiles in increasing
-// order, k increasing within a tile), each a separate multiply and add: the same sum, to
-// the bit, as the plain triple loop.
-void MultiplyInto(const double* __restrict a, const double* __restrict b, double* __restrict c,
-                  size_t m, size_t kk, size_t n) {
-    constexpr size_t kColumnTile = 256;
-    constexpr size_t kTileElements = 32768;  // k tile x column tile of b: 256 KiB
-    const size_t columnTile = std::min(n, kColumnTile);
-    const size_t kTile = std::max<size_t>(1, kTileElements / columnTile);
-    for (size_t j0 = 0; j0 < n; j0 += columnTile) {
-        const size_t width = std::min(columnTile, n - j0);
-        for (size_t k0 = 0; k0 < kk; k0 += kTile) {
-            const size_t kEnd = std::min(kk, k0 + kTile);
-            for (size_t i = 0; i < m; ++i) {
-                double* __restrict cRow = c + i * n + j0;
-                const double* aRow = a + i * kk;
-                for (size_t k = k0; k < kEnd; ++k) {
-                    const double aik = aRow[k];
-                    const double* __restrict bRow = b + k * n + j0;
-                    for (size_t j = 0; j < width; ++j) cRow[j] += aik * bRow[j];
-                }
-            }
-        }
-    }
-}
-
-}  // namespace
-
 Matrix operator*(const Matrix& a, const Matrix& b) {
     if (a.IsEmpty() || b.columns == 0 || b.rows == 0 || b.data == nullptr) {
         detail::Fail(msg::kMultiplyEmpty);
     }
     if (a.columns != b.rows) detail::Fail(msg::kMultiplyShapeMismatch);
-    Matrix result(a.rows, b.columns);
-    MultiplyInto(a.data, b.data, result.data, a.rows, a.columns, b.columns);
+    Matrix result(a.rows, b.columns, Matrix::Uninitialised{});
+    detail::MultiplyInto(a.data, b.data, result.data, a.rows, a.columns, b.columns);
     return result;
 }
 

@@ -4,6 +4,7 @@
 
 #include "vecmat/Messages.h"
 #include "vecmat/core/Determinant.h"
+#include "vecmat/core/EliminationKernels.h"
 #include "vecmat/core/Matrix.h"
 
 namespace pct {
@@ -11,78 +12,6 @@ namespace pct {
 namespace {
 
 constexpr double kEpsilon = 2.220446049250313e-16;
-
-// One pivot step on the rows x columns row-major array m, for row and column s.
-// `zero` is the threshold below which an element counts as zero; with `fuzzy` set, such
-// elements in a passed-over column or in the pivot column are stored as exactly 0.0.
-// Closeness to 1 is always judged with 2^-52.
-void PivotStep(double* m, size_t rows, size_t columns, size_t s, double zero, bool fuzzy) {
-    // 1. The first column from s on holding an element above `zero` in rows s and below.
-    size_t c = s;
-    size_t p = rows;
-    for (; c < columns; ++c) {
-        for (size_t r = s; r < rows; ++r) {
-            if (std::fabs(m[r * columns + c]) > zero) {
-                p = r;
-                break;
-            }
-        }
-        if (p < rows) break;
-        if (fuzzy) {
-            for (size_t r = s; r < rows; ++r) m[r * columns + c] = 0.0;
-        }
-    }
-    if (c == columns) return;
-
-    // 2. A row holding a leading 1 is preferred to the first non-zero one.
-    size_t q = p;
-    for (size_t r = p; r < rows; ++r) {
-        if (std::fabs(m[r * columns + c] - 1.0) <= kEpsilon) {
-            q = r;
-            break;
-        }
-    }
-
-    // 3. Bring it to row s.
-    if (q != s) {
-        std::swap_ranges(m + s * columns, m + (s + 1) * columns, m + q * columns);
-    }
-
-    // 4. Normalise the pivot row from column c on by the pivot read once.
-    double* pivotRow = m + s * columns;
-    const double v = pivotRow[c];
-    if (std::fabs(v - 1.0) > kEpsilon) {
-        for (size_t k = c; k < columns; ++k) pivotRow[k] = pivotRow[k] / v;
-    }
-
-    // 5. Clear below: each row is divided by its own leading element, then the pivot row
-    //    is subtracted.
-    for (size_t r = s + 1; r < rows; ++r) {
-        double* row = m + r * columns;
-        const double f = row[c];
-        if (std::fabs(f) <= zero) {
-            if (fuzzy) row[c] = 0.0;
-            continue;
-        }
-        for (size_t k = c; k < columns; ++k) row[k] = row[k] / f - pivotRow[k];
-    }
-}
-
-// Clears, from the last row upwards, the column of each row's first element within 2^-52
-// of 1 in every row above it.
-void BackEliminate(double* m, size_t rows, size_t columns) {
-    for (size_t r = rows; r-- > 0;) {
-        const double* row = m + r * columns;
-        size_t c = 0;
-        while (c < columns && !(std::fabs(row[c] - 1.0) <= kEpsilon)) ++c;
-        if (c == columns) continue;
-        for (size_t q = r; q-- > 0;) {
-            double* upper = m + q * columns;
-            const double f = upper[c];
-            for (size_t k = c; k < columns; ++k) upper[k] = upper[k] - f * row[k];
-        }
-    }
-}
 
 // Advances `pick` (k ascending indices below n) to the next combination in lexicographic
 // order; false after the last.
@@ -117,32 +46,36 @@ bool HasNonVanishingMinor(const double* m, size_t rows, size_t columns, size_t k
 
 }  // namespace
 
-void Matrix::SimpleColmunTrans(size_t start) { PivotStep(data, rows, columns, start, kEpsilon, false); }
-
-void Matrix::SimpleColmunTransFuzzy(size_t start, double tolerance) {
-    PivotStep(data, rows, columns, start, tolerance, true);
+void Matrix::SimpleColmunTrans(size_t start) {
+    detail::PivotStep(data, rows, columns, start, kEpsilon, false);
 }
 
+void Matrix::SimpleColmunTransFuzzy(size_t start, double tolerance) {
+    detail::PivotStep(data, rows, columns, start, tolerance, true);
+}
+
+// The steps SimpleColmunTrans(0), SimpleColmunTrans(1), ... taken together, so that they
+// can pass over a block of the matrix while it is in cache.
 void Matrix::ToRowEchelonMatrix() {
     if (IsEmpty()) return;
-    for (size_t i = 0; i < rows && i < columns; ++i) SimpleColmunTrans(i);
+    detail::Echelon(data, rows, columns, kEpsilon, false);
 }
 
 void Matrix::ToRowEchelonMatrixFuzzy(double tolerance) {
     if (IsEmpty()) return;
-    for (size_t i = 0; i < rows && i < columns; ++i) SimpleColmunTransFuzzy(i, tolerance);
+    detail::Echelon(data, rows, columns, tolerance, true);
 }
 
 void Matrix::TransformationRowSimplest() {
     if (IsEmpty()) return;
     ToRowEchelonMatrix();
-    BackEliminate(data, rows, columns);
+    detail::BackEliminate(data, rows, columns);
 }
 
 void Matrix::TransformationRowSimplestFuzzy(double tolerance) {
     if (IsEmpty()) return;
     ToRowEchelonMatrixFuzzy(tolerance);
-    BackEliminate(data, rows, columns);
+    detail::BackEliminate(data, rows, columns);
 }
 
 int Matrix::Rank() const {

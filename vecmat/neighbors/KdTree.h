@@ -4,12 +4,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "vecmat/Export.h"
 #include "vecmat/neighbors/KdTreeData.h"
 
 namespace pct::Ko {
+
+namespace detail {
+class KdTreeFlat;
+}
 
 // A k-d tree whose nodes are allocated one by one and linked by address. Every row of the
 // table becomes one node; two-valued dimensions are split first, once each, continuous
@@ -64,6 +69,9 @@ private:
     std::vector<std::size_t> disDims;
     std::vector<std::size_t> conDims;
     std::size_t dimCount = 0;
+    // The same nodes numbered in pre-order in flat arrays, which queries walk: present
+    // exactly while root is.
+    std::unique_ptr<detail::KdTreeFlat> flat;
 };
 
 }  // namespace pct::Ko

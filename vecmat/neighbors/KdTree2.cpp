@@ -30,10 +30,10 @@ public:
         nodes_[e].dim = static_cast<std::int32_t>(dim);
         return e;
     }
-    void Fill(std::size_t e, std::size_t row) {
+    void Fill(std::size_t e, std::size_t row, const double* values, std::int32_t label) {
         nodes_[e].index = row;
-        nodes_[e].point = table_.rows[row].values;
-        nodes_[e].label = table_.rows[row].label;
+        nodes_[e].point.assign(values, values + table_.rows.front().values.size());
+        nodes_[e].label = label;
     }
 
 private:
@@ -56,7 +56,8 @@ public:
     Ref Left(Ref e) const { return At(e).left; }
     Ref Right(Ref e) const { return At(e).right; }
     Ref Parent(Ref e) const { return At(e).parent; }
-    const std::vector<double>& Point(Ref e) const { return At(e).point; }
+    const double* Point(Ref e) const { return At(e).point.data(); }
+    std::size_t Width(Ref e) const { return At(e).point.size(); }
     std::size_t Dim(Ref e) const {
         const Node& node = At(e);
         // A node reached only through a parent link has not been measured yet, so its

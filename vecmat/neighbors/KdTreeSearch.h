@@ -3,18 +3,23 @@
 // Internal: the k-nearest query both k-d trees answer. It repeats a one-nearest search
 // that skips the nodes already reported: descend to the first unreported node on the
 // query's side (FindLeaf), then climb towards the root looking for anything closer
-// (Backtrack, FindLesserNode). Nodes are reached through an access policy:
+// (Backtrack, FindLesserNode). The descent of a pass would retrace the previous pass's
+// descent up to where that one stopped (only the reported set changes between passes, and
+// it only grows), so it resumes there instead. Nodes are reached through an access policy:
 //   using Ref = ...;                        a node reference, ordered (map key)
 //   Ref Root() const; bool IsNone(Ref) const; Ref None() const;
 //   Ref Left(Ref), Right(Ref), Parent(Ref) const;
-//   const std::vector<double>& Point(Ref) const; std::size_t Dim(Ref) const;
+//   const double* Point(Ref) const; std::size_t Width(Ref) const;   the point and its length
+//   std::size_t Dim(Ref) const;
 //   std::size_t Index(Ref) const; std::int32_t Label(Ref) const;
 //   std::size_t StepLimit() const;          bound on any walk (a broken table must not hang)
 //   [[noreturn]] void Broken() const;       reports a walk that exceeded that bound
 
 #include <algorithm>
 #include <cmath>
-#include <map>
+#include <functional>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "vecmat/neighbors/KdTreeShared.h"
@@ -25,7 +30,39 @@ template <class Access>
 class KdTreeSearch {
 public:
     using Ref = typename Access::Ref;
-    using Found = std::map<Ref, double>;
+
+    // The nodes reported so far with their distances: searched in place while few, through
+    // an ordered set once many.
+    class Found {
+    public:
+        std::size_t size() const { return items_.size(); }
+        std::size_t count(Ref node) const {
+            if (items_.size() > kFew) return many_.count(node);
+            for (const auto& item : items_)
+                if (item.first == node) return 1;
+            return 0;
+        }
+        void emplace(Ref node, double distance) {
+            items_.emplace_back(node, distance);
+            if (items_.size() > kFew + 1) {
+                many_.insert(node);
+            } else if (items_.size() == kFew + 1) {
+                for (const auto& item : items_) many_.insert(item.first);
+            }
+        }
+        // In the order of the nodes' references, as an ordered map would hold them.
+        std::vector<std::pair<Ref, double>> Ordered() const {
+            std::vector<std::pair<Ref, double>> ordered(items_);
+            std::sort(ordered.begin(), ordered.end(),
+                      [](const auto& a, const auto& b) { return std::less<Ref>()(a.first, b.first); });
+            return ordered;
+        }
+
+    private:
+        static constexpr std::size_t kFew = 32;
+        std::vector<std::pair<Ref, double>> items_;
+        std::set<Ref> many_;
+    };
 
     struct Leaf {
         Ref node;
@@ -39,8 +76,10 @@ public:
     // been reported, so a k above the number of rows returns every row.
     std::vector<NearbyPoint> FindNearbyPoints(std::size_t k) const {
         Found found;
+        frames_.clear();
+        if (!access_.IsNone(access_.Root())) frames_.push_back(Frame{access_.Root(), access_.None(), 0.0, 0});
         while (found.size() < k) {
-            const Leaf leaf = FindLeaf(access_.Root(), found);
+            const Leaf leaf = FindLeaf(found);
             if (access_.IsNone(leaf.node)) break;
             if (std::fabs(leaf.distance) <= kKdEpsilon) {
                 found.emplace(leaf.node, leaf.distance);
@@ -52,8 +91,10 @@ public:
 
         std::vector<NearbyPoint> result;
         result.reserve(found.size());
-        for (const auto& [node, distance] : found)
-            result.push_back(NearbyPoint{access_.Index(node), access_.Point(node),
+        for (const auto& [node, distance] : found.Ordered())
+            result.push_back(NearbyPoint{access_.Index(node),
+                                         std::vector<double>(access_.Point(node),
+                                                             access_.Point(node) + access_.Width(node)),
                                          access_.Label(node), distance});
         // By distance (NaN last); equal distances by row for a stable answer.
         std::sort(result.begin(), result.end(), [](const NearbyPoint& a, const NearbyPoint& b) {
@@ -67,7 +108,19 @@ public:
     }
 
 private:
-    double Distance(Ref node) const { return KdTreeShared::ComputeDistance(query_, access_.Point(node)); }
+    // The Euclidean distance, summed in index order (KdTreeShared::ComputeDistance).
+    double Distance(Ref node) const {
+        const std::size_t width = access_.Width(node);
+        if (width != query_.size()) pct::detail::Fail(msg::kKdDistanceDimMismatch);
+        const double* a = query_.data();
+        const double* b = access_.Point(node);
+        double sum = 0.0;
+        for (std::size_t i = 0; i < width; ++i) {
+            const double d = a[i] - b[i];
+            sum += d * d;
+        }
+        return std::sqrt(sum);
+    }
     double Plane(Ref node) const { return access_.Point(node)[access_.Dim(node)]; }
 
     // The query lies on the node's left side.
@@ -78,13 +131,12 @@ private:
         return r >= std::fabs(Plane(node) - query_[access_.Dim(node)]);
     }
 
-    // First unreported node of a depth-first walk that prefers the query's side: a node
-    // coinciding with the query as soon as it is met, otherwise in post-order.
-    Leaf FindLeaf(Ref start, const Found& found) const {
-        if (access_.IsNone(start)) return Leaf{access_.None(), 0.0};
+    // First unreported node of a depth-first walk from the root that prefers the query's
+    // side: a node coinciding with the query as soon as it is met, otherwise in post-order.
+    // The walk's stack is kept between calls: every earlier stop is still passed over, so
+    // the walk goes on from the node where the last call stopped.
+    Leaf FindLeaf(const Found& found) const {
         std::vector<Frame>& stack = frames_;
-        stack.clear();
-        stack.push_back(Frame{start, access_.None(), 0.0, 0});
         while (!stack.empty()) {
             Frame& frame = stack.back();
             const Ref node = frame.node;
@@ -124,10 +176,10 @@ private:
             if (++steps > access_.StepLimit()) access_.Broken();
             // Skipped only when the plane is out of reach of the current best.
             if (!(best.distance < std::fabs(Plane(ancestor) - query_[access_.Dim(ancestor)]))) {
-                if (found.count(ancestor) == 0) {
-                    const double d = Distance(ancestor);
-                    if (d < best.distance) best = Leaf{ancestor, d};
-                }
+                // Distance first: a reported node was measured when it was reported, so
+                // measuring it again changes nothing, and most nodes are not closer.
+                const double d = Distance(ancestor);
+                if (d < best.distance && found.count(ancestor) == 0) best = Leaf{ancestor, d};
                 const Ref other =
                     access_.Left(ancestor) == from ? access_.Right(ancestor) : access_.Left(ancestor);
                 FindLesserNode(other, found, best);
@@ -149,10 +201,8 @@ private:
         for (;;) {
             while (!access_.IsNone(node)) {
                 if (++steps > access_.StepLimit()) access_.Broken();
-                if (found.count(node) == 0) {
-                    const double e = Distance(node);
-                    if (e < best.distance) best = Leaf{node, e};
-                }
+                const double e = Distance(node);
+                if (e < best.distance && found.count(node) == 0) best = Leaf{node, e};
                 if (JudgePointFaceIntersection(node, best.distance)) {
                     pending.push_back(access_.Right(node));
                     node = access_.Left(node);

@@ -102,60 +102,146 @@ NextDimInfo KdTreeShared::NextDim(const KdTreeDims& dims, std::size_t dim) {
     pct::detail::Fail(msg::kKdNextDimFailed);
 }
 
-KdTreeBranch KdTreeShared::DisClassifier(const std::vector<std::size_t>& indexes, std::size_t dim,
-                                         const KdTreeDataTable& table) {
-    KdTreeBranch branch;
-    if (indexes.empty()) return branch;
-    double b = table.rows[indexes.front()].values[dim];
-    for (std::size_t row : indexes) {
-        const double c = table.rows[row].values[dim];
+KdTreeSplitter::KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& dims)
+    : dims_(dims),
+      width_(dims.dimCount),
+      rows_(table.rows.size()),
+      labels_(table.rows.size()),
+      values_(table.rows.size() * dims.dimCount) {
+    for (std::size_t r = 0; r < table.rows.size(); ++r) {
+        std::copy(table.rows[r].values.begin(), table.rows[r].values.end(), values_.begin() + r * width_);
+        rows_[r] = r;
+        labels_[r] = table.rows[r].label;
+    }
+    kinds_.push_back(KdTreeShared::FirstDim(dims));
+}
+
+NextDimInfo KdTreeSplitter::KindAt(std::size_t depth) {
+    while (kinds_.size() <= depth) kinds_.push_back(KdTreeShared::NextDim(dims_, kinds_.back().dim));
+    return kinds_[depth];
+}
+
+std::size_t KdTreeSplitter::Split(std::size_t depth, std::size_t lo, std::size_t hi) {
+    const NextDimInfo kind = KindAt(depth);
+    if (kind.type == KdTreeDimType::Discrete) return DisClassifier(kind.dim, lo, hi);
+    // The discrete dimensions are split once each, on top.
+    return ConClassifier(depth - dims_.disDims.size(), lo, hi);
+}
+
+const std::vector<std::size_t>& KdTreeSplitter::KeyDims(std::size_t level) {
+    while (keyDims_.size() <= level) {
+        const std::size_t l = keyDims_.size();
+        std::vector<std::size_t> key{KindAt(dims_.disDims.size() + l).dim};
+        if (l > 0)
+            for (std::size_t d : keyDims_[l - 1])
+                if (d != key.front()) key.push_back(d);
+        keyDims_.push_back(std::move(key));
+    }
+    return keyDims_[level];
+}
+
+bool KdTreeSplitter::KeyLess(const std::vector<std::size_t>& keyDims, std::size_t a, std::size_t b) const {
+    for (std::size_t d : keyDims) {
+        const double va = Value(a, d), vb = Value(b, d);
+        if (ValueLess(va, vb)) return true;
+        if (ValueLess(vb, va)) return false;
+    }
+    return rows_[a] < rows_[b];
+}
+
+void KdTreeSplitter::Reorder(std::size_t lo, const std::vector<std::size_t>& from) {
+    const std::size_t n = from.size();
+    scratchRows_.resize(n);
+    scratchLabels_.resize(n);
+    scratchValues_.resize(n * width_);
+    for (std::size_t i = 0; i < n; ++i) {
+        scratchRows_[i] = rows_[from[i]];
+        scratchLabels_[i] = labels_[from[i]];
+        std::copy(Point(from[i]), Point(from[i]) + width_, scratchValues_.begin() + i * width_);
+    }
+    std::copy(scratchRows_.begin(), scratchRows_.end(), rows_.begin() + lo);
+    std::copy(scratchLabels_.begin(), scratchLabels_.end(), labels_.begin() + lo);
+    std::copy(scratchValues_.begin(), scratchValues_.end(), values_.begin() + lo * width_);
+}
+
+void KdTreeSplitter::Swap(std::size_t a, std::size_t b) {
+    std::swap(rows_[a], rows_[b]);
+    std::swap(labels_[a], labels_[b]);
+    std::swap_ranges(values_.begin() + a * width_, values_.begin() + (a + 1) * width_, values_.begin() + b * width_);
+}
+
+// The list's last row whose value differs by more than eps from the largest value before
+// it is the pivot (the first row when there is none); the others go left when below that
+// largest value, right otherwise, both in listed order.
+std::size_t KdTreeSplitter::DisClassifier(std::size_t dim, std::size_t lo, std::size_t hi) {
+    double b = Value(lo, dim);
+    std::size_t pivot = lo;
+    for (std::size_t i = lo; i < hi; ++i) {
+        const double c = Value(i, dim);
         if (std::fabs(c - b) > kKdEpsilon) {
-            branch.pivot = row;
+            pivot = i;
             b = std::max(b, c);
         }
     }
-    // Rows that all hold one value (within eps) offer no pivot: the first row becomes the
-    // node and the others follow the same rule as below, so the split stays consistent.
-    if (branch.pivot == KdTreeBranch{}.pivot) branch.pivot = indexes.front();
-    for (std::size_t row : indexes) {
-        if (row == branch.pivot) continue;
-        if (table.rows[row].values[dim] < b)
-            branch.left.push_back(row);
-        else
-            branch.right.push_back(row);
-    }
-    return branch;
+    std::vector<std::size_t>& from = from_;
+    from.clear();
+    for (std::size_t i = lo; i < hi; ++i)
+        if (i != pivot && Value(i, dim) < b) from.push_back(i);
+    const std::size_t left = from.size();
+    from.push_back(pivot);
+    for (std::size_t i = lo; i < hi; ++i)
+        if (i != pivot && !(Value(i, dim) < b)) from.push_back(i);
+    Reorder(lo, from);
+    return lo + left;
 }
 
-KdTreeBranch KdTreeShared::ConClassifier(const std::vector<std::size_t>& indexes, std::size_t dim,
-                                         const KdTreeDataTable& table) {
-    KdTreeBranch branch;
-    const std::size_t n = indexes.size();
-    if (n == 0) return branch;
-    if (n == 1) {
-        branch.pivot = indexes[0];
-        return branch;
-    }
+// The split of a continuous dimension: the median of the sorted list, or the nearest
+// position around it whose successor is strictly larger (m, m+1, m-1, m+2, m-2, ... until
+// a position falls outside the list); of two rows the larger (the first when equal).
+std::size_t KdTreeSplitter::ConClassifier(std::size_t level, std::size_t lo, std::size_t hi) {
+    const std::vector<std::size_t>& key = KeyDims(level);
+    const std::vector<std::size_t>& parentKey = level > 0 ? keyDims_[level - 1] : rowOrder_;
+    const std::size_t dim = key.front();
+    const std::size_t n = hi - lo;
+    if (n == 1) return lo;
     if (n == 2) {
-        const bool secondLarger =
-            table.rows[indexes[1]].values[dim] > table.rows[indexes[0]].values[dim];
-        branch.pivot = indexes[secondLarger ? 1 : 0];
-        branch.left.push_back(indexes[secondLarger ? 0 : 1]);
-        return branch;
+        if (KeyLess(parentKey, lo + 1, lo)) Swap(lo, lo + 1);
+        if (!(Value(lo + 1, dim) > Value(lo, dim))) Swap(lo, lo + 1);
+        return lo + 1;  // the other row is the left list
     }
 
-    // Sort (value, row) pairs rather than row numbers: the values sit next to each other,
-    // and a stable sort keeps equal values in their listed order.
-    std::vector<std::pair<double, std::size_t>> sorted(n);
-    for (std::size_t i = 0; i < n; ++i)
-        sorted[i] = {table.rows[indexes[i]].values[dim], indexes[i]};
-    std::stable_sort(sorted.begin(), sorted.end(),
-                     [](const auto& a, const auto& b) { return ValueLess(a.first, b.first); });
-
-    // Median, or the nearest position around it whose successor is strictly larger:
-    // m, m+1, m-1, m+2, m-2, ... until a position falls outside the list.
-    const auto accepted = [&](std::size_t p) { return p + 1 < n && sorted[p + 1].first > sorted[p].first; };
+    // Selection runs on (value, position) pairs side by side; equal values fall back to
+    // the rest of the key.
+    std::vector<Keyed>& keyed = keyed_;
+    keyed.resize(n);
+    for (std::size_t i = 0; i < n; ++i) keyed[i] = Keyed{Value(lo + i, dim), lo + i};
+    const auto less = [&](const Keyed& a, const Keyed& b) {
+        if (ValueLess(a.value, b.value)) return true;
+        if (ValueLess(b.value, a.value)) return false;
+        return KeyLess(key, a.position, b.position);
+    };
     const std::size_t m = n / 2;
+    std::nth_element(keyed.begin(), keyed.begin() + m, keyed.end(), less);
+    // The run of the median's value in sorted order, [first, last].
+    const double v = keyed[m].value;
+    std::size_t below = 0, equal = 0;
+    bool nan = false;
+    for (const Keyed& k : keyed) {
+        nan = nan || std::isnan(k.value);
+        if (ValueLess(k.value, v))
+            ++below;
+        else if (!ValueLess(v, k.value))
+            ++equal;
+    }
+    const std::size_t first = below, last = below + equal - 1;
+    // Without NaN, the successor of position p is strictly larger exactly at the run's
+    // ends, and the search meets no other position before it stops. NaN compares larger
+    // than nothing, so a list holding one is sorted in full and searched by value.
+    if (nan) std::sort(keyed.begin(), keyed.end(), less);
+    const auto accepted = [&](std::size_t p) {
+        if (nan) return p + 1 < n && keyed[p + 1].value > keyed[p].value;
+        return p + 1 < n && (p == last || p + 1 == first);
+    };
     std::size_t p = m;
     for (std::size_t step = 1; !accepted(p); ++step) {
         const std::size_t offset = (step + 1) / 2;
@@ -163,13 +249,13 @@ KdTreeBranch KdTreeShared::ConClassifier(const std::vector<std::size_t>& indexes
         if (up ? m + offset >= n : offset > m) break;
         p = up ? m + offset : m - offset;
     }
-
-    branch.pivot = sorted[p].second;
-    branch.left.reserve(p);
-    for (std::size_t i = 0; i < p; ++i) branch.left.push_back(sorted[i].second);
-    branch.right.reserve(n - p - 1);
-    for (std::size_t i = p + 1; i < n; ++i) branch.right.push_back(sorted[i].second);
-    return branch;
+    if (!nan && p > m) std::nth_element(keyed.begin() + m + 1, keyed.begin() + p, keyed.end(), less);
+    if (!nan && p < m) std::nth_element(keyed.begin(), keyed.begin() + p, keyed.begin() + m, less);
+    std::vector<std::size_t>& from = from_;
+    from.resize(n);
+    for (std::size_t i = 0; i < n; ++i) from[i] = keyed[i].position;
+    Reorder(lo, from);
+    return lo + p;
 }
 
 double KdTreeShared::ComputeDistance(const std::vector<double>& a, const std::vector<double>& b) {

@@ -5,6 +5,7 @@
 // only in how they store nodes. Nothing here is exported.
 
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -36,18 +37,73 @@ public:
     static NextDimInfo FirstDim(const KdTreeDims& dims);
     // The dimension a child of a node splitting on `dim` splits on.
     static NextDimInfo NextDim(const KdTreeDims& dims, std::size_t dim);
-    static KdTreeBranch DisClassifier(const std::vector<std::size_t>& indexes, std::size_t dim,
-                                      const KdTreeDataTable& table);
-    static KdTreeBranch ConClassifier(const std::vector<std::size_t>& indexes, std::size_t dim,
-                                      const KdTreeDataTable& table);
     static double ComputeDistance(const std::vector<double>& a, const std::vector<double>& b);
+};
+
+// The splits of a build. The rows of every node's list lie in one array, each list a
+// contiguous range of it; a split rearranges its range into the left list, the pivot and
+// the right list.
+//
+// A continuous split takes the rows sorted by value, equal values in list order, and each
+// list is in its parent's sorted order. So the order of a node's sorted list is that of a
+// key: the value in the node's dimension, then the values in the dimensions of its
+// continuous ancestors from the nearest up (each dimension once), then the row number (the
+// first continuous node's list is in row order, since the discrete splits above keep the
+// listed order). The split only needs the pivot's place in that order, which selection
+// finds without sorting; the lists' own order then matters nowhere but in a list of two,
+// which is put in its parent's key order.
+class KdTreeSplitter {
+public:
+    KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& dims);
+
+    // The kind and dimension of the nodes at `depth` (the same on every path).
+    NextDimInfo KindAt(std::size_t depth);
+    // Splits the list in positions [lo, hi) of a node at `depth`; returns the position the
+    // pivot ends at, with the left list before it and the right list after it.
+    std::size_t Split(std::size_t depth, std::size_t lo, std::size_t hi);
+    // The row at a position, its label and values (which move with it).
+    std::size_t Row(std::size_t position) const { return rows_[position]; }
+    std::int32_t Label(std::size_t position) const { return labels_[position]; }
+    const double* Point(std::size_t position) const { return values_.data() + position * width_; }
+
+private:
+    std::size_t DisClassifier(std::size_t dim, std::size_t lo, std::size_t hi);
+    std::size_t ConClassifier(std::size_t level, std::size_t lo, std::size_t hi);
+    // The key of a continuous node `level` steps below the first continuous one.
+    const std::vector<std::size_t>& KeyDims(std::size_t level);
+    bool KeyLess(const std::vector<std::size_t>& keyDims, std::size_t a, std::size_t b) const;
+    double Value(std::size_t position, std::size_t dim) const { return values_[position * width_ + dim]; }
+    // Positions lo, lo + 1, ... receive the rows at positions from[0], from[1], ...
+    void Reorder(std::size_t lo, const std::vector<std::size_t>& from);
+    void Swap(std::size_t a, std::size_t b);
+
+    struct Keyed {
+        double value;
+        std::size_t position;
+    };
+
+    const KdTreeDims& dims_;
+    std::size_t width_;
+    // The rows, their labels and their values, each list a range of positions.
+    std::vector<std::size_t> rows_;
+    std::vector<std::int32_t> labels_;
+    std::vector<double> values_;
+    std::vector<NextDimInfo> kinds_;                 // by depth, as far as reached
+    std::vector<std::vector<std::size_t>> keyDims_;  // by continuous level
+    const std::vector<std::size_t> rowOrder_;        // the key of row order: no dimension
+    // Scratch space of the splits.
+    std::vector<Keyed> keyed_;
+    std::vector<std::size_t> from_;
+    std::vector<std::size_t> scratchRows_;
+    std::vector<std::int32_t> scratchLabels_;
+    std::vector<double> scratchValues_;
 };
 
 // Builds the whole tree of `table`, from the root down, through `sink`, which owns the
 // node storage:
 //   Handle sink.MakeRoot(std::size_t dim)
 //   Handle sink.MakeChild(Handle parent, bool left, std::size_t dim)
-//   void   sink.Fill(Handle node, std::size_t row)
+//   void   sink.Fill(Handle node, std::size_t row, const double* values, std::int32_t label)
 // Nodes are made in pre-order (a node, its whole left subtree, then its right child), so
 // a sink that numbers them as they come gets pre-order numbers. The walk keeps its own
 // stack: a table of many equal rows makes a deep tree without deepening the call stack.
@@ -58,30 +114,25 @@ void CreateBranch(const KdTreeDataTable& table, const KdTreeDims& dims, Sink& si
         Handle parent;
         bool isRoot;
         bool isLeft;
-        NextDimInfo kind;
-        std::vector<std::size_t> indexes;
+        std::size_t depth;
+        std::size_t lo;
+        std::size_t hi;
     };
+    KdTreeSplitter splitter(table, dims);
     std::vector<Task> pending;
-    std::vector<std::size_t> all(table.rows.size());
-    for (std::size_t i = 0; i < all.size(); ++i) all[i] = i;
-    pending.push_back(Task{Handle{}, true, false, KdTreeShared::FirstDim(dims), std::move(all)});
+    pending.push_back(Task{Handle{}, true, false, 0, 0, table.rows.size()});
 
     while (!pending.empty()) {
-        Task task = std::move(pending.back());
+        const Task task = pending.back();
         pending.pop_back();
-        const Handle node = task.isRoot ? sink.MakeRoot(task.kind.dim)
-                                        : sink.MakeChild(task.parent, task.isLeft, task.kind.dim);
-        KdTreeBranch branch = task.kind.type == KdTreeDimType::Discrete
-                                  ? KdTreeShared::DisClassifier(task.indexes, task.kind.dim, table)
-                                  : KdTreeShared::ConClassifier(task.indexes, task.kind.dim, table);
-        sink.Fill(node, branch.pivot);
-        if (branch.left.empty() && branch.right.empty()) continue;
-        const NextDimInfo next = KdTreeShared::NextDim(dims, task.kind.dim);
+        const std::size_t dim = splitter.KindAt(task.depth).dim;
+        const Handle node = task.isRoot ? sink.MakeRoot(dim) : sink.MakeChild(task.parent, task.isLeft, dim);
+        const std::size_t pivot = splitter.Split(task.depth, task.lo, task.hi);
+        sink.Fill(node, splitter.Row(pivot), splitter.Point(pivot), splitter.Label(pivot));
         // The right task goes first so that the left subtree is finished before it.
-        if (!branch.right.empty())
-            pending.push_back(Task{node, false, false, next, std::move(branch.right)});
-        if (!branch.left.empty())
-            pending.push_back(Task{node, false, true, next, std::move(branch.left)});
+        if (pivot + 1 < task.hi)
+            pending.push_back(Task{node, false, false, task.depth + 1, pivot + 1, task.hi});
+        if (task.lo < pivot) pending.push_back(Task{node, false, true, task.depth + 1, task.lo, pivot});
     }
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "vecmat/Messages.h"
+#include "vecmat/core/CpuDispatch.h"
 
 namespace pct::Ko {
 
@@ -89,7 +90,7 @@ constexpr size_t kBlock = 128;
 template <size_t C>
 struct BlockSums {
     // upper[i * c + j] += X(k, i) * X(k, j) for j >= i, k over the block in order.
-    static void Normal(const double* rows, size_t n, size_t c, double* upper) {
+    VECMAT_ALWAYS_INLINE static void Normal(const double* rows, size_t n, size_t c, double* upper) {
         if constexpr (C != 0) {
             double acc[C * C];
             for (size_t e = 0; e < C * C; ++e) acc[e] = upper[e];
@@ -111,7 +112,7 @@ struct BlockSums {
     }
 
     // b[i] += X(k, i) * y(k), k over the block in order.
-    static void TargetSums(const double* rows, const double* ys, size_t n, size_t c, double* b) {
+    VECMAT_ALWAYS_INLINE static void TargetSums(const double* rows, const double* ys, size_t n, size_t c, double* b) {
         for (size_t k = 0; k < n; ++k) {
             const double* row = rows + k * c;
             for (size_t i = 0; i < c; ++i) b[i] += row[i] * ys[k];
@@ -120,7 +121,7 @@ struct BlockSums {
 
     // r[i] += W(i, k) * y(k) with W(i, k) = sum over j in order of inv(i, j) * X(k, j),
     // starting at 0.0; invT holds inv transposed (invT[j * c + i] = inv(i, j)).
-    static void Project(const double* invT, const double* rows, const double* ys, size_t n,
+    VECMAT_ALWAYS_INLINE static void Project(const double* invT, const double* rows, const double* ys, size_t n,
                         size_t c, double* r) {
         if constexpr (C != 0) {
             double acc[C];
@@ -153,18 +154,28 @@ struct BlockSums {
     }
 };
 
-// Calls F<C>::Run(args...) with C the column count for the common small counts, 0 else.
+// Calls F<C>::Avx2(args...) on a processor with AVX2, else F<C>::Generic(args...), with C
+// the column count for the common small counts, 0 else. Both builds of a pass run the
+// same body: the same sums, the AVX2 one in wider registers.
+template <size_t C, template <size_t> class F, class... Args>
+void Run(Args&&... args) {
+    if (cpu::UseAvx2())
+        F<C>::Avx2(std::forward<Args>(args)...);
+    else
+        F<C>::Generic(std::forward<Args>(args)...);
+}
+
 template <template <size_t> class F, class... Args>
 void Dispatch(size_t c, Args&&... args) {
     switch (c) {
-    case 2: return F<2>::Run(std::forward<Args>(args)...);
-    case 3: return F<3>::Run(std::forward<Args>(args)...);
-    case 4: return F<4>::Run(std::forward<Args>(args)...);
-    case 5: return F<5>::Run(std::forward<Args>(args)...);
-    case 6: return F<6>::Run(std::forward<Args>(args)...);
-    case 7: return F<7>::Run(std::forward<Args>(args)...);
-    case 8: return F<8>::Run(std::forward<Args>(args)...);
-    default: return F<0>::Run(std::forward<Args>(args)...);
+    case 2: return Run<2, F>(std::forward<Args>(args)...);
+    case 3: return Run<3, F>(std::forward<Args>(args)...);
+    case 4: return Run<4, F>(std::forward<Args>(args)...);
+    case 5: return Run<5, F>(std::forward<Args>(args)...);
+    case 6: return Run<6, F>(std::forward<Args>(args)...);
+    case 7: return Run<7, F>(std::forward<Args>(args)...);
+    case 8: return Run<8, F>(std::forward<Args>(args)...);
+    default: return Run<0, F>(std::forward<Args>(args)...);
     }
 }
 
@@ -177,8 +188,16 @@ void Dispatch(size_t c, Args&&... args) {
 // an array is filled into one block-sized buffer, reused block after block.
 template <size_t C>
 struct DesignPass {
-    static void Run(const Vector& x, const Vector* y, Design& design, std::vector<double>& upper,
-                    std::vector<double>& b) {
+    VECMAT_AVX2 static void Avx2(const Vector& x, const Vector* y, Design& design,
+                                 std::vector<double>& upper, std::vector<double>& b) {
+        Body(x, y, design, upper, b);
+    }
+    static void Generic(const Vector& x, const Vector* y, Design& design, std::vector<double>& upper,
+                        std::vector<double>& b) {
+        Body(x, y, design, upper, b);
+    }
+    VECMAT_ALWAYS_INLINE static void Body(const Vector& x, const Vector* y, Design& design,
+                                          std::vector<double>& upper, std::vector<double>& b) {
         const size_t c = design.columns;
         std::unique_ptr<double[]> scratch;
         if (!design.data) scratch.reset(new double[std::min(kBlock, design.rows) * c]);
@@ -198,8 +217,16 @@ struct DesignPass {
 
 template <size_t C>
 struct ProjectPass {
-    static void Run(const std::vector<double>& invT, const Design& design, const Vector& y,
-                    std::vector<double>& r) {
+    VECMAT_AVX2 static void Avx2(const std::vector<double>& invT, const Design& design, const Vector& y,
+                                 std::vector<double>& r) {
+        Body(invT, design, y, r);
+    }
+    static void Generic(const std::vector<double>& invT, const Design& design, const Vector& y,
+                        std::vector<double>& r) {
+        Body(invT, design, y, r);
+    }
+    VECMAT_ALWAYS_INLINE static void Body(const std::vector<double>& invT, const Design& design,
+                                          const Vector& y, std::vector<double>& r) {
         const size_t c = design.columns;
         double ys[kBlock];
         for (size_t start = 0; start < design.rows; start += kBlock) {
