@@ -59,7 +59,9 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent) : QDockWidget("属性", parent) 
     m_grid = new QTreeWidget(body);
     m_grid->setColumnCount(2);
     m_grid->setHeaderHidden(true);
-    m_grid->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // Names are short and must read whole ("训练R²" beside "训练RMSE"); a value too long
+    // for the rest shows whole in its tooltip.
+    m_grid->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_grid->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setAlternatingRowColors(true);
