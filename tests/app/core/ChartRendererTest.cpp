@@ -502,6 +502,17 @@ bool Inside(const ChartRect& inner, const ChartRect& outer) {
            inner.bottom <= outer.bottom;
 }
 
+// Every text inside the frame, and no two touching.
+void ExpectReadable(const std::vector<DrawnText>& texts, const ChartRect& frame, const std::string& at) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_TRUE(Inside(texts[i].box, frame)) << at << " " << texts[i].text;
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            EXPECT_FALSE(trendfit::LabelsCollide(texts[i].box, texts[j].box, 0))
+                << at << " " << texts[i].text << " / " << texts[j].text;
+        }
+    }
+}
+
 }  // namespace
 
 TEST(ChartDrawing, FullSizeDrawsWithTheFixedInsets) {
@@ -537,13 +548,7 @@ TEST(ChartDrawing, ReadableAtEverySize) {
             ASSERT_EQ(calls[2], "rect " + RecordingPainter::Rect(ComputeChartLayout(client).frame)) << at;
             const ChartRect frame = ComputeChartLayout(client).frame;
             const std::vector<DrawnText> texts = Texts(calls);
-            for (std::size_t i = 0; i < texts.size(); ++i) {
-                EXPECT_TRUE(Inside(texts[i].box, frame)) << at << " " << texts[i].text;
-                for (std::size_t j = i + 1; j < texts.size(); ++j) {
-                    EXPECT_FALSE(trendfit::LabelsCollide(texts[i].box, texts[j].box, 0))
-                        << at << " " << texts[i].text << " / " << texts[j].text;
-                }
-            }
+            ExpectReadable(texts, frame, at);
             if (client.right == 200) {
                 EXPECT_EQ(calls.size(), 3u) << at;  // the frame only
                 continue;
@@ -686,13 +691,7 @@ TEST(ChartOptions, LongCurveListsStayReadable) {
         const std::vector<std::string> calls = Draw(data, client);
         const ChartRect frame = ComputeChartLayout(client).frame;
         const std::vector<DrawnText> texts = Texts(calls);
-        for (std::size_t i = 0; i < texts.size(); ++i) {
-            EXPECT_TRUE(Inside(texts[i].box, frame)) << at << " " << texts[i].text;
-            for (std::size_t j = i + 1; j < texts.size(); ++j) {
-                EXPECT_FALSE(trendfit::LabelsCollide(texts[i].box, texts[j].box, 0))
-                    << at << " " << texts[i].text << " / " << texts[j].text;
-            }
-        }
+        ExpectReadable(texts, frame, at);
         EXPECT_EQ(Matching(calls, "ellipse ").size(), 3u) << at;
         std::vector<std::string> legend;
         for (const DrawnText& text : texts) {
