@@ -1,7 +1,6 @@
 #include <clocale>
 #include <cstdio>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -117,40 +116,5 @@ TEST(TextFormat, CurveCsvReadsBackExactly) {
     EXPECT_TRUE(std::isnan(read.GetPointValue(0, 4)));
     for (std::size_t i = 0; i < curve.coefficients.size(); ++i) {
         EXPECT_EQ(read.GetPointValue(0, 5 + i), curve.coefficients[i]) << i;
-    }
-}
-
-TEST(TextFormat, QualityRowsAndTheReport) {
-    CurveResult curve;
-    curve.coefficients = {0.1 + 0.2, -1.0 / 3.0};
-    curve.trainError = 0.0123456789012345678;
-    curve.testError = std::nan("");
-    curve.lambdaL2 = 0.5;
-    curve.trainQuality = {0.99876543210987654, 0.11111111111111111};
-    curve.testQuality = {std::nan(""), std::nan("")};
-    const std::vector<trendfit::PropertyRow> rows = trendfit::QualityPropertyRows(curve);
-    ASSERT_EQ(rows.size(), 4u);
-    const char* names[] = {"训练R²", "测试R²", "训练RMSE", "测试RMSE"};
-    const char* values[] = {"0.9987654321", "nan", "0.1111111111", "nan"};
-    const char* descriptions[] = {"Trendfit后训练数据的决定系数R²", "Trendfit后测试数据的决定系数R²",
-                                  "Trendfit后训练数据的均方根误差", "Trendfit后测试数据的均方根误差"};
-    for (std::size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(rows[i].name, names[i]) << i;
-        EXPECT_EQ(rows[i].value, values[i]) << i;
-        EXPECT_EQ(rows[i].description, descriptions[i]) << i;
-    }
-
-    // The report: the degree, the grid's items with the quality after the errors, and 17
-    // significant digits that read back to the same doubles.
-    const std::vector<std::string> report = trendfit::CurveReportLines(curve);
-    EXPECT_EQ(report, (std::vector<std::string>{"阶数:1", "L1:0", "L2:0.5", "训练方差:0.012345678901234568",
-                                                "测试方差:nan", "训练R²:0.99876543210987656", "测试R²:nan",
-                                                "训练RMSE:0.1111111111111111", "测试RMSE:nan",
-                                                "X0:0.30000000000000004", "X1:-0.33333333333333331"}));
-    const double back[] = {0.0123456789012345678, 0.99876543210987654, 0.11111111111111111, 0.1 + 0.2, -1.0 / 3.0};
-    const std::size_t lines[] = {3, 5, 7, 9, 10};
-    for (std::size_t i = 0; i < 5; ++i) {
-        const std::string& line = report[lines[i]];
-        EXPECT_EQ(std::strtod(line.c_str() + line.find(':') + 1, nullptr), back[i]) << line;
     }
 }

@@ -376,7 +376,6 @@ private slots:
         // A lasso curve has no band: the chart stays, the status bar says why.
         band->trigger();
         QVERIFY(view->Options().band);
-        QCOMPARE(QSettings().value("View/ConfidenceBand").toBool(), true);
         QCOMPARE(m_frame->StatusMessage(),
                  QString("Lasso与弹性网络曲线不绘制置信带：置信带由最小二乘的协方差算出，只适用于普通与岭回归曲线。"));
         QCOMPARE(Shown(view), plain);
@@ -389,7 +388,6 @@ private slots:
         const QImage ridgeWithBand = Shown(view);
         band->trigger();
         QVERIFY(Shown(view) != ridgeWithBand);
-        QCOMPARE(QSettings().value("View/ConfidenceBand").toBool(), false);
 
         // Every stored curve: one polyline each, the current one last in the red pen, and
         // the legend names them as the tree does.
