@@ -53,10 +53,12 @@ public:
     // (trendfit::FormatInt).
     virtual void SetDataCount(int nTrain, int nTest) = 0;
     // Rebuilds the group "Trendfit" from the curve; trendfit::CurvePropertyRows gives its
-    // items, values and descriptions in order.
+    // items, values and descriptions in order. The group "拟合评价" after it follows with
+    // trendfit::QualityPropertyRows.
     virtual void ShowCurve(const CurveResult& curve) = 0;
     // Empties the group "Trendfit" when new data drops every curve: it shows the items it
-    // had at start ("训练方差", "测试方差") without values.
+    // had at start ("训练方差", "测试方差") without values, and "拟合评价" its four items
+    // without values.
     virtual void ClearCurve() = 0;
 };
 

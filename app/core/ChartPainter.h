@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct ChartColor {
     std::uint8_t red = 0;
@@ -29,6 +30,11 @@ struct ChartRect {
 inline bool operator==(const ChartRect& a, const ChartRect& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
+
+struct ChartPoint {
+    int x = 0;
+    int y = 0;
+};
 
 struct ChartSize {
     int width = 0;
@@ -63,4 +69,7 @@ public:
     virtual ChartSize GetTextExtent(const std::string& text) = 0;
     // Fills the rectangle with a solid brush of this colour, without an outline.
     virtual void FillRect(const ChartRect& rect, ChartColor color) = 0;
+    // Fills the polygon through the points, without an outline, with this colour at an
+    // opacity of alpha / 255, so what lies under it shows through.
+    virtual void FillPolygon(const std::vector<ChartPoint>& points, ChartColor color, int alpha) = 0;
 };

@@ -47,6 +47,8 @@ constexpr long long kMinSwatchSize = 12;
 constexpr long long kSwatchTextGap = 5;  // from a swatch to its text
 constexpr long long kLegendRowStep = 50;
 constexpr long long kLegendDrop = 100;   // from the plot's top to the first swatch
+constexpr long long kLegendLineGap = 8;  // below a line row's text, to the next row
+const char* const kLegendMore = "……";    // in place of the last row when rows are left out
 constexpr long long kGap = ChartRenderer::kLabelGap;
 
 // The label of tick i of an axis from lo to hi.
@@ -146,20 +148,54 @@ std::optional<int> ChartMapping::MapY(double y) const {
     return ToPixel(plot_.bottom - (y - minY_) * height / dy_);
 }
 
-ChartTextSizes ChartRenderer::MeasureTexts(IChartPainter& painter, const ChartData& data) {
+ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
+                                 const std::vector<LegendEntry>& legend) {
     ChartTextSizes sizes;
     auto measure = [&painter, &sizes](const std::string& text, int& width) {
         const ChartSize extent = painter.GetTextExtent(text);
         width = std::max(width, extent.width);
         sizes.height = std::max(sizes.height, extent.height);
     };
-    for (int i = 0; i <= 10; ++i) {
-        measure(TickLabel(data.minX, data.maxX, i), sizes.xLabelWidth);
-        measure(TickLabel(data.minY, data.maxY, i), sizes.yLabelWidth);
-    }
-    measure(kTrainLegend, sizes.legendWidth);
-    measure(kTestLegend, sizes.legendWidth);
+    for (const std::string& label : labels.x) measure(label, sizes.xLabelWidth);
+    for (const std::string& label : labels.y) measure(label, sizes.yLabelWidth);
+    for (const LegendEntry& entry : legend) measure(entry.text, sizes.legendWidth);
     return sizes;
+}
+
+namespace {
+
+AxisLabels TickLabels(const ChartData& data) {
+    AxisLabels labels;
+    for (int i = 0; i <= 10; ++i) {
+        labels.x[i] = TickLabel(data.minX, data.maxX, i);
+        labels.y[i] = TickLabel(data.minY, data.maxY, i);
+    }
+    return labels;
+}
+
+// x of pixel column i of a plot `width` pixels wide, as the curve samples it.
+double ColumnX(long long i, long long width, const ChartData& data) {
+    return static_cast<double>(i) * (data.maxX - data.minX) / static_cast<double>(width) + data.minX;
+}
+
+int CoefficientCount(const std::vector<double>& coefficients) {
+    return static_cast<int>(std::min<std::size_t>(coefficients.size(), INT_MAX));
+}
+
+}  // namespace
+
+const std::array<ChartColor, 7> ChartRenderer::kComparedColors{{
+    {0, 150, 0}, {255, 140, 0}, {0, 170, 200}, {140, 80, 20}, {130, 0, 200}, {120, 120, 120}, {170, 170, 0}}};
+
+std::vector<LegendEntry> ChartRenderer::Legend(const ChartData& data) const {
+    std::vector<LegendEntry> legend{{kTrainLegend, m_clrTrain, 0}, {kTestLegend, m_clrTest, 0}};
+    for (std::size_t k = 0; k < data.curves.size(); ++k) {
+        const ChartCurve& curve = data.curves[k];
+        legend.push_back(curve.current ? LegendEntry{curve.name, kCurveColor, kCurvePenWidth}
+                                       : LegendEntry{curve.name, kComparedColors[k % kComparedColors.size()],
+                                                     kComparedPenWidth});
+    }
+    return legend;
 }
 
 void ChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const ChartData& data) const {
@@ -168,26 +204,39 @@ void ChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const 
         painter.DrawTextCentered(client, kEmptyText);
         return;
     }
-    const ChartLayout layout = ComputeChartLayout(client, MeasureTexts(painter, data));
+    const AxisLabels labels = TickLabels(data);
+    std::vector<LegendEntry> legend = Legend(data);
+    ChartLayout layout = ComputeChartLayout(client, MeasureChartTexts(painter, labels, legend));
+    if (!layout.hasPlot && legend.size() > 2) {
+        // The curves' names do not fit beside a plot: the plot matters more.
+        legend.resize(2);
+        layout = ComputeChartLayout(client, MeasureChartTexts(painter, labels, legend));
+    }
     if (!layout.hasFrame) return;
     painter.SelectPen(kFramePenWidth, kFrameColor);
     painter.Rectangle(layout.frame);
     if (!layout.hasPlot) return;
-    DrawAxes(painter, layout, data);
+    DrawChartAxes(painter, layout, labels);
 
     const ChartMapping mapping(layout.plot, data.minX, data.minY, data.maxX, data.maxY);
     painter.SelectPen(kPointPenWidth, m_clrTrain);
     DrawMarkers(painter, mapping, data.trainPoints);
     painter.SelectPen(kPointPenWidth, m_clrTest);
     DrawMarkers(painter, mapping, data.testPoints);
+    if (data.band && !data.coefficients.empty()) DrawBand(painter, layout, mapping, data);
+    for (std::size_t k = 0; k < data.curves.size(); ++k) {
+        if (data.curves[k].current) continue;
+        painter.SelectPen(kComparedPenWidth, kComparedColors[k % kComparedColors.size()]);
+        DrawCurve(painter, layout, mapping, data, data.curves[k].coefficients);
+    }
     if (!data.coefficients.empty()) {
         painter.SelectPen(kCurvePenWidth, kCurveColor);
-        DrawCurve(painter, layout, mapping, data);
+        DrawCurve(painter, layout, mapping, data, data.coefficients);
     }
-    DrawLegend(painter, layout);
+    DrawChartLegend(painter, layout, legend);
 }
 
-void ChartRenderer::DrawAxes(IChartPainter& painter, const ChartLayout& layout, const ChartData& data) {
+void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const AxisLabels& labels) {
     const int l = layout.plot.left;
     const int t = layout.plot.top;
     const int r = layout.plot.right;
@@ -205,7 +254,7 @@ void ChartRenderer::DrawAxes(IChartPainter& painter, const ChartLayout& layout, 
                                       std::optional<ChartRect>& last, bool yAxis) {
         const ChartRect box{x, y, Clamp(static_cast<long long>(x) + extent.width),
                             Clamp(static_cast<long long>(y) + extent.height)};
-        if (last && LabelsCollide(box, *last, kLabelGap)) return;
+        if (last && LabelsCollide(box, *last, ChartRenderer::kLabelGap)) return;
         if (yAxis) {
             for (const ChartRect& other : xLabels) {
                 if (LabelsCollide(box, other, 0)) return;
@@ -223,7 +272,7 @@ void ChartRenderer::DrawAxes(IChartPainter& painter, const ChartLayout& layout, 
         const int xi = Clamp(static_cast<long long>(i) * layout.tickStepX + l);
         painter.MoveTo(xi, b);
         painter.LineTo(xi, yb);
-        const std::string text = TickLabel(data.minX, data.maxX, i);
+        const std::string& text = labels.x[i];
         const ChartSize extent = painter.GetTextExtent(text);
         label(Clamp(static_cast<long long>(xi) - extent.width / 2), Clamp(yb + 2LL), text, extent, lastX, false);
     }
@@ -234,7 +283,7 @@ void ChartRenderer::DrawAxes(IChartPainter& painter, const ChartLayout& layout, 
         const int yi = Clamp(b - static_cast<long long>(i) * layout.tickStepY);
         painter.MoveTo(l, yi);
         painter.LineTo(xl, yi);
-        const std::string text = TickLabel(data.minY, data.maxY, i);
+        const std::string& text = labels.y[i];
         const ChartSize extent = painter.GetTextExtent(text);
         label(Clamp(static_cast<long long>(xl) - extent.width), Clamp(static_cast<long long>(yi) - extent.height / 2),
               text, extent, lastY, true);
@@ -252,15 +301,13 @@ void ChartRenderer::DrawMarkers(IChartPainter& painter, const ChartMapping& mapp
     }
 }
 
-void ChartRenderer::DrawCurve(IChartPainter& painter, const ChartLayout& layout,
-                              const ChartMapping& mapping, const ChartData& data) {
+void ChartRenderer::DrawCurve(IChartPainter& painter, const ChartLayout& layout, const ChartMapping& mapping,
+                              const ChartData& data, const std::vector<double>& coefficients) {
     const long long width = static_cast<long long>(layout.plot.right) - layout.plot.left;
-    const double dx = data.maxX - data.minX;
-    const int count = static_cast<int>(std::min<std::size_t>(data.coefficients.size(), INT_MAX));
+    const int count = CoefficientCount(coefficients);
     bool penDown = false;
     for (long long i = 0; i <= width; ++i) {
-        const double x = static_cast<double>(i) * dx / static_cast<double>(width) + data.minX;
-        const double y = pct::Ko::Trendfit::ComputTarge(data.coefficients.data(), count, x, false);
+        const double y = pct::Ko::Trendfit::ComputTarge(coefficients.data(), count, ColumnX(i, width, data), false);
         const std::optional<int> py = mapping.MapY(y);
         if (!py) {
             // No pixel for this column: the line resumes at the next one that has one.
@@ -277,16 +324,76 @@ void ChartRenderer::DrawCurve(IChartPainter& painter, const ChartLayout& layout,
     }
 }
 
-void ChartRenderer::DrawLegend(IChartPainter& painter, const ChartLayout& layout) const {
+void ChartRenderer::DrawBand(IChartPainter& painter, const ChartLayout& layout, const ChartMapping& mapping,
+                             const ChartData& data) {
+    const ChartRect& p = layout.plot;
+    const long long width = static_cast<long long>(p.right) - p.left;
+    const int count = CoefficientCount(data.coefficients);
+    // One polygon per run of columns that have both edges: the upper edge left to right,
+    // then the lower edge back. Edges beyond the plot are held at its top and bottom.
+    std::vector<ChartPoint> upper;
+    std::vector<ChartPoint> lower;
+    auto fill = [&] {
+        if (upper.size() >= 2) {
+            upper.insert(upper.end(), lower.rbegin(), lower.rend());
+            painter.FillPolygon(upper, kBandColor, kBandAlpha);
+        }
+        upper.clear();
+        lower.clear();
+    };
+    for (long long i = 0; i <= width; ++i) {
+        const double x = ColumnX(i, width, data);
+        const double y = pct::Ko::Trendfit::ComputTarge(data.coefficients.data(), count, x, false);
+        const double half = data.band->HalfWidth(x);
+        const std::optional<int> top = mapping.MapY(y + half);
+        const std::optional<int> bottom = mapping.MapY(y - half);
+        if (!top || !bottom) {
+            fill();
+            continue;
+        }
+        const int px = Clamp(p.left + i);
+        upper.push_back(ChartPoint{px, std::clamp(*top, p.top, p.bottom)});
+        lower.push_back(ChartPoint{px, std::clamp(*bottom, p.top, p.bottom)});
+    }
+    fill();
+}
+
+void DrawChartLegend(IChartPainter& painter, const ChartLayout& layout, const std::vector<LegendEntry>& legend) {
     const long long ax = layout.legendX;
-    const long long ay = layout.legendY;
     const long long side = layout.swatchSize;
     const int textX = Clamp(ax + side + kSwatchTextGap);
-    painter.FillRect(ChartRect{Clamp(ax), Clamp(ay), Clamp(ax + side), Clamp(ay + side)}, m_clrTrain);
-    painter.TextOut(textX, Clamp(ay), kTrainLegend);
-    const long long below = ay + kLegendRowStep;
-    painter.FillRect(ChartRect{Clamp(ax), Clamp(below), Clamp(ax + side), Clamp(below + side)}, m_clrTest);
-    painter.TextOut(textX, Clamp(below), kTestLegend);
+    const long long limit = static_cast<long long>(layout.frame.bottom) - kGap;
+    // Where each row starts, and how many of them end above the limit.
+    std::vector<long long> tops;
+    std::vector<int> heights;
+    std::size_t fitting = 0;
+    long long top = layout.legendY;
+    for (const LegendEntry& entry : legend) {
+        const int height = painter.GetTextExtent(entry.text).height;
+        const bool square = entry.lineWidth == 0;
+        if (top + std::max<long long>(height, square ? side : entry.lineWidth) <= limit && fitting == tops.size()) {
+            ++fitting;
+        }
+        tops.push_back(top);
+        heights.push_back(height);
+        top += square ? kLegendRowStep : height + kLegendLineGap;
+    }
+    for (std::size_t i = 0; i < fitting; ++i) {
+        const LegendEntry& entry = legend[i];
+        const long long y = tops[i];
+        if (fitting < legend.size() && i + 1 == fitting) {
+            painter.TextOut(textX, Clamp(y), kLegendMore);
+        } else if (entry.lineWidth == 0) {
+            painter.FillRect(ChartRect{Clamp(ax), Clamp(y), Clamp(ax + side), Clamp(y + side)}, entry.color);
+            painter.TextOut(textX, Clamp(y), entry.text);
+        } else {
+            const int middle = Clamp(y + heights[i] / 2);
+            painter.SelectPen(entry.lineWidth, entry.color);
+            painter.MoveTo(Clamp(ax), middle);
+            painter.LineTo(Clamp(ax + side), middle);
+            painter.TextOut(textX, Clamp(y), entry.text);
+        }
+    }
 }
 
 }  // namespace trendfit

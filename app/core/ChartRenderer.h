@@ -3,9 +3,13 @@
 // The scatter chart: frame, axes with eleven labelled ticks each, training and test points,
 // the current curve sampled once per pixel column, and the legend. Everything follows from
 // the client rectangle and a ChartData snapshot; the same drawing serves the window, the
-// printer and batch images.
+// printer and batch images. The layout, axes and legend are drawn by free functions that
+// another chart on the same frame can use with its own labels and legend rows.
 
+#include <array>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/core/ChartPainter.h"
 #include "app/core/CurveResult.h"
@@ -73,6 +77,35 @@ private:
     double dy_;
 };
 
+// The eleven tick labels of each axis, lowest value first.
+struct AxisLabels {
+    std::array<std::string, 11> x;
+    std::array<std::string, 11> y;
+};
+
+// One row of a legend: a filled square for a set of points, or a line in a curve's pen.
+struct LegendEntry {
+    std::string text;
+    ChartColor color;
+    int lineWidth = 0;  // 0: a filled square
+};
+
+// The sizes the layout needs: the tallest text, the widest label of each axis and the
+// widest legend text.
+ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
+                                 const std::vector<LegendEntry>& legend);
+
+// The x axis along the plot's bottom and the y axis along its left side, each with eleven
+// ticks one tickStep apart and their labels. A label that would collide with the last one
+// drawn on its axis is skipped (its tick stays); the first label of an axis is always
+// drawn, except that y labels also give way to x labels they would overlap.
+void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const AxisLabels& labels);
+
+// The legend's rows from the layout's anchor down: a square row takes 50 pixels, a line row
+// its text's height and 8 more. Rows that would pass the frame's bottom are left out, and
+// the last row that fits then reads "……" instead.
+void DrawChartLegend(IChartPainter& painter, const ChartLayout& layout, const std::vector<LegendEntry>& legend);
+
 // Draws the chart as the view does on every paint.
 class ChartRenderer {
 public:
@@ -85,6 +118,12 @@ public:
     static constexpr int kPointPenWidth = 6;
     static constexpr int kCurvePenWidth = 3;
     static constexpr int kFontPointTenths = 120;
+    // The view options' additions: curves other than the current one, each in its own
+    // colour by its place among the stored curves, and the band's fill.
+    static constexpr int kComparedPenWidth = 2;
+    static const std::array<ChartColor, 7> kComparedColors;
+    static constexpr ChartColor kBandColor{255, 0, 0};
+    static constexpr int kBandAlpha = 48;
     static const char* const kFontFace;     // "黑体"
     static const char* const kEmptyText;    // "没有数据"
     static const char* const kTrainLegend;  // "训练数据"
@@ -94,19 +133,22 @@ public:
 
     // Draws the chart of `data` into `client`. With both point lists empty only the
     // centred empty-data text is drawn; in a client too small for a plot only the frame.
-    // A tick label that would collide with the last label drawn on its axis is skipped
-    // (its tick stays); the first label of an axis is always drawn, except that the y
-    // axis's labels also give way to x labels they would overlap, at the corner they share.
+    //
+    // With a band, it is filled after the points and before any curve, around the current
+    // curve and within the plot's height. With stored curves listed in `data.curves`, the
+    // others are drawn first in their colours, the current one last in the curve pen, and
+    // the legend names each; a client too narrow for the names keeps the plot and drops
+    // them from the legend.
     void Draw(IChartPainter& painter, const ChartRect& client, const ChartData& data) const;
 
 private:
-    static ChartTextSizes MeasureTexts(IChartPainter& painter, const ChartData& data);
-    static void DrawAxes(IChartPainter& painter, const ChartLayout& layout, const ChartData& data);
+    std::vector<LegendEntry> Legend(const ChartData& data) const;
     static void DrawMarkers(IChartPainter& painter, const ChartMapping& mapping,
                             const std::vector<PointRecord>& points);
-    static void DrawCurve(IChartPainter& painter, const ChartLayout& layout,
-                          const ChartMapping& mapping, const ChartData& data);
-    void DrawLegend(IChartPainter& painter, const ChartLayout& layout) const;
+    static void DrawCurve(IChartPainter& painter, const ChartLayout& layout, const ChartMapping& mapping,
+                          const ChartData& data, const std::vector<double>& coefficients);
+    static void DrawBand(IChartPainter& painter, const ChartLayout& layout, const ChartMapping& mapping,
+                         const ChartData& data);
 };
 
 }  // namespace trendfit

@@ -108,6 +108,27 @@ std::vector<PropertyRow> CurvePropertyRows(const CurveResult& curve) {
     return rows;
 }
 
+std::vector<PropertyRow> QualityPropertyRows(const CurveResult& curve) {
+    std::vector<PropertyRow> rows;
+    auto add = [&rows](const char* name, double number, const char* description) {
+        rows.push_back(PropertyRow{name, FormatPropertyDouble(number), number, description});
+    };
+    add("训练R²", curve.trainQuality.rSquared, "Trendfit后训练数据的决定系数R²");
+    add("测试R²", curve.testQuality.rSquared, "Trendfit后测试数据的决定系数R²");
+    add("训练RMSE", curve.trainQuality.rmse, "Trendfit后训练数据的均方根误差");
+    add("测试RMSE", curve.testQuality.rmse, "Trendfit后测试数据的均方根误差");
+    return rows;
+}
+
+std::vector<std::string> CurveReportLines(const CurveResult& curve) {
+    std::vector<PropertyRow> rows = CurvePropertyRows(curve);
+    const std::vector<PropertyRow> quality = QualityPropertyRows(curve);
+    rows.insert(rows.begin() + 4, quality.begin(), quality.end());  // after the two errors
+    std::vector<std::string> lines{"阶数:" + FormatInt(static_cast<long long>(curve.coefficients.size()) - 1)};
+    for (const PropertyRow& row : rows) lines.push_back(row.name + ":" + FormatGeneral(row.number, 17));
+    return lines;
+}
+
 std::string CurveCsv(const CurveResult& curve) {
     std::string titles = "阶数,L1,L2,训练方差,测试方差";
     std::string values = FormatInt(static_cast<long long>(curve.coefficients.size()) - 1);

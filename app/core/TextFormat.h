@@ -66,6 +66,15 @@ struct PropertyRow {
 // "测试方差", then "X0", "X1", ... one per coefficient.
 std::vector<PropertyRow> CurvePropertyRows(const CurveResult& curve);
 
+// The items of the property grid's "拟合评价" group for a curve, in order: "训练R²",
+// "测试R²", "训练RMSE", "测试RMSE".
+std::vector<PropertyRow> QualityPropertyRows(const CurveResult& curve);
+
+// The curve as `trendfit --report` prints it, one "name:value" line each: "阶数" (the
+// degree), then the items of the "Trendfit" group with those of "拟合评价" after the two
+// errors, every double with 17 significant digits so it reads back exactly.
+std::vector<std::string> CurveReportLines(const CurveResult& curve);
+
 // The curve as a UTF-8 CSV file: the title line "阶数,L1,L2,训练方差,测试方差,X0,...,Xd" and
 // one line of values, the degree as an integer and every double with 17 significant
 // digits ("%.17g"), so each reads back to the same double.

@@ -43,6 +43,11 @@ void ClearCurve() {
     if (g_pPropetyChange != nullptr) g_pPropetyChange->ClearCurve();
 }
 
+FitMethod ChosenMethod(bool lasso, bool ridge) {
+    if (lasso) return ridge ? FitMethod::ElasticNet : FitMethod::Lasso;
+    return ridge ? FitMethod::Ridge : FitMethod::Plain;
+}
+
 std::string CountsLine(std::size_t nTrain, std::size_t nTest) {
     return Format("训练数据数量:%d,测试数据数量:%d", {LowInt32(nTrain), LowInt32(nTest)});
 }
@@ -83,6 +88,7 @@ void CTrendfitDoc::ResetData() {
     m_trainPoints.clear();
     m_testPoints.clear();
     m_curves.clear();
+    m_bands.clear();
     m_bHasData = 0;
     m_minX = kInfinity;
     m_minY = kInfinity;
@@ -242,6 +248,11 @@ bool CTrendfitDoc::ApplyCompute(const CStartComputeDlg& dlg) {
                                                        curve.coefficients, false);
         curve.lambdaL1 = l1;
         curve.lambdaL2 = l2;
+        curve.method = ChosenMethod(dlg.m_bLasso != 0, dlg.m_bRidge != 0);
+        curve.trainQuality = pct::Ko::Trendfit::ComputQuality(m_trainX.ToFeatureDatas(), m_trainY.ToFeatureDatas(),
+                                                              curve.coefficients, false);
+        curve.testQuality = pct::Ko::Trendfit::ComputQuality(m_testX.ToFeatureDatas(), m_testY.ToFeatureDatas(),
+                                                             curve.coefficients, false);
     } catch (const std::exception& e) {
         ShowError(pct::MessageToUtf8(e.what()));
         return false;
@@ -254,6 +265,7 @@ bool CTrendfitDoc::ApplyCompute(const CStartComputeDlg& dlg) {
     }
 
     const std::string name = Format(namePattern, {d});
+    curve.name = name;
     Output(Format(elapsedPattern, {trendfit::ElapsedMilliseconds(before, after)}));
 
     // Curves are stored under 0, 1, 2, ... and never removed one by one, so the count is
@@ -296,4 +308,24 @@ ChartData CTrendfitDoc::GetChartData() const {
         data.lambdaL2 = curve->lambdaL2;
     }
     return data;
+}
+
+ChartData CTrendfitDoc::GetChartData(const ChartOptions& options) {
+    ChartData data = GetChartData();
+    if (options.band) data.band = CurrentBand().band;
+    if (options.allCurves) {
+        for (const auto& [index, curve] : m_curves) {
+            data.curves.push_back(ChartCurve{curve.coefficients, curve.name, index == m_nCurrentCurve});
+        }
+    }
+    return data;
+}
+
+const CurveBand& CTrendfitDoc::CurrentBand() {
+    static const CurveBand kNoCurve;
+    const CurveResult* curve = FindCurrentCurve();
+    if (curve == nullptr) return kNoCurve;
+    const auto cached = m_bands.find(m_nCurrentCurve);
+    if (cached != m_bands.end()) return cached->second;
+    return m_bands.emplace(m_nCurrentCurve, MakeCurveBand(*curve, m_trainX, m_trainY)).first->second;
 }

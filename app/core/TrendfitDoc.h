@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/core/AppInterfaces.h"
+#include "app/core/CurveBand.h"
 #include "app/core/CurveResult.h"
 #include "app/core/DataSet.h"
 #include "app/core/PlatformServices.h"
@@ -55,6 +56,12 @@ public:
     // The snapshot the chart draws: point lists, bounds and the current curve (an empty
     // record when the current index holds no curve).
     ChartData GetChartData() const;
+    // The snapshot with what the view options add: the current curve's band, and every
+    // stored curve. With both options off it is GetChartData().
+    ChartData GetChartData(const ChartOptions& options);
+    // The current curve's confidence band, or why it has none (MakeCurveBand on the
+    // training points). Made once per curve and kept until new data is loaded.
+    const CurveBand& CurrentBand();
 
     // The work of each command after its dialog ended with OK. A failure in the library
     // shows a message box with the library's message and leaves the document as it was;
@@ -112,6 +119,7 @@ private:
     double m_maxY;
     std::map<std::size_t, CurveResult> m_curves;
     std::size_t m_nCurrentCurve = 0;
+    std::map<std::size_t, CurveBand> m_bands;  // by curve index, made when first asked for
 
     IPlatformServices* m_pPlatform = nullptr;
 };

@@ -11,7 +11,9 @@
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
 #include "app/core/TrendfitDoc.h"
+#include "app/core/TextFormat.h"
 #include "app/ui/ChartImage.h"
+#include "app/ui/CurveJson.h"
 
 namespace trendfit {
 namespace {
@@ -37,6 +39,15 @@ const Option kOptions[] = {
     {"ridge", "weight", "Use the L2 (ridge) penalty with this weight.", nullptr},
     {"image", "file", "Render the chart to this .png or .svg file.", nullptr},
     {"size", "WxH", "Size of the rendered chart in pixels.", "1000x700"},
+    {"band", nullptr, "Draw the 95 % confidence band of a plain or ridge curve in --image.", nullptr},
+    {"report", nullptr,
+     "After the output lines, print the curve's degree, weights, errors, R², RMSE and coefficients, "
+     "each with 17 significant digits.",
+     nullptr},
+    {"json", "file",
+     "Write the same as one JSON object to this file: degree, lambdaL1, lambdaL2, trainError, testError, "
+     "trainR2, testR2, trainRMSE, testRMSE and coefficients (X0 first); null for a figure that does not exist.",
+     nullptr},
 };
 
 void AddOptions(QCommandLineParser& parser) {
@@ -46,7 +57,8 @@ void AddOptions(QCommandLineParser& parser) {
     for (const Option& o : kOptions) {
         QString help = QString::fromUtf8(o.help);
         if (o.defaultValue != nullptr) help += QString(" Default: %1.").arg(o.defaultValue);
-        QCommandLineOption option(o.name, help, o.valueName);
+        QCommandLineOption option = o.valueName != nullptr ? QCommandLineOption(o.name, help, o.valueName)
+                                                           : QCommandLineOption(o.name, help);
         if (o.defaultValue != nullptr) option.setDefaultValue(o.defaultValue);
         parser.addOption(option);
     }
@@ -175,6 +187,13 @@ private:
     IPropetyChange* m_grid;
 };
 
+// The exit status of writing `file`: 0 when it was written, 2 after saying it could not be.
+int Write(bool written, const QString& file, std::ostream& err) {
+    if (written) return 0;
+    err << "trendfit: cannot write " << file.toStdString() << '\n';
+    return 2;
+}
+
 bool ParseSize(const QString& text, QSize& size) {
     const QStringList parts = text.split('x');
     if (parts.size() != 2) return false;
@@ -192,7 +211,8 @@ QString BatchUsage() {
     return "Usage: trendfit [--batch [options]]\n\n"
            "Without --batch Trendfit opens its window. With --batch it simulates data (or\n"
            "imports --import FILE), fits one polynomial when --degree is given, prints the\n"
-           "lines of the output pane and renders the chart when --image is given.\n\n" +
+           "lines of the output pane and renders the chart when --image is given; --report\n"
+           "and --json give the fitted curve's figures.\n\n" +
            parser.helpText().section('\n', 2) +
            "\nThe output lines go to standard output, problems to standard error. Exit status:\n"
            "0 on success, 2 for a bad option, a refused value or a failed command.\n";
@@ -221,6 +241,13 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
         err << "trendfit: --image must name a .png or .svg file\n";
         return 2;
     }
+    for (const char* option : {"report", "json"}) {
+        if (parser.isSet(option) && !parser.isSet("degree")) {
+            err << "trendfit: --" << option << " describes the fitted curve: give --degree\n";
+            return 2;
+        }
+    }
+    const QString json = parser.value("json");
 
     PrintedOutput output(out);
     // The run reports to its printed output only: panes of a window in the same process
@@ -236,11 +263,20 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
             doc.OnSimulationData();
         }
         if (!platform.Failed() && parser.isSet("degree")) doc.OnCompute();
+        const CurveResult* curve = doc.FindCurrentCurve();
         if (platform.Failed()) {
             status = 2;
-        } else if (!image.isEmpty() && !WriteChartImage(doc.GetChartData(), image, size)) {
-            err << "trendfit: cannot write " << image.toStdString() << '\n';
-            status = 2;
+        } else {
+            // --report and --json come with --degree, so a run that got here has a curve.
+            if (curve != nullptr && parser.isSet("report")) {
+                for (const std::string& line : CurveReportLines(*curve)) out << line << '\n';
+            }
+            if (curve != nullptr && !json.isEmpty()) status = Write(WriteJsonFile(CurveJson(*curve), json), json, err);
+            if (status == 0 && !image.isEmpty()) {
+                const bool band = parser.isSet("band");
+                if (band && !doc.CurrentBand().note.empty()) err << "trendfit: " << doc.CurrentBand().note << '\n';
+                status = Write(WriteChartImage(doc.GetChartData(ChartOptions{band, false}), image, size), image, err);
+            }
         }
     }
     out.flush();

@@ -2,7 +2,9 @@
 
 // `trendfit --batch`: the document's commands without a window. Simulates data or imports
 // a file, computes one curve, prints the lines the window's "信息" tab would show, and
-// renders the chart with the window's drawing code to a PNG or SVG file.
+// renders the chart with the window's drawing code to a PNG or SVG file (with the band on
+// request). The curve's figures follow the output lines (--report) or go to a JSON file
+// (--json).
 
 #include <QStringList>
 

@@ -41,6 +41,9 @@ QString CommandKey(const QAction* action) { return QString::number(action->data(
 const QStringList kHiddenByDefault{QString::number(ID_EXPORT_IMAGE), QString::number(ID_COPY_IMAGE),
                                    QString::number(ID_EXPORT_CURVE)};
 
+// Where the choice of 视图 → 置信带 is kept.
+const QString kBandSetting = QStringLiteral("View/ConfidenceBand");
+
 // A printer drawn on a transparent square of `side` pixels: paper in, body, paper out.
 QPixmap DrawnPrinter(int side) {
     QPixmap pixmap(side, side);
@@ -70,7 +73,10 @@ CMainFrame::CMainFrame(CTrendfitDoc& doc, QWidget* parent) : QMainWindow(parent)
     resize(1280, 860);
     m_view = new CTrendfitView(&m_doc, this);
     setCentralWidget(m_view);
-    m_platform = std::make_unique<QtPlatform>(this, m_view, [this] { UpdateCommandUI(); });
+    m_platform = std::make_unique<QtPlatform>(this, m_view, [this] {
+        UpdateCommandUI();
+        ShowBandNote();
+    });
     m_doc.SetPlatform(m_platform.get());
 
     CreateMenus();
@@ -162,6 +168,18 @@ void CMainFrame::CreateMenus() {
     statusBarAction->setCheckable(true);
     statusBarAction->setChecked(true);
     connect(statusBarAction, &QAction::toggled, this, [this](bool on) { statusBar()->setVisible(on); });
+
+    view->addSeparator();
+    QAction* band = AddCommand(view, ID_VIEW_BAND, "置信带(&B)");
+    band->setCheckable(true);
+    connect(band, &QAction::toggled, this, [this](bool on) {
+        QSettings().setValue(kBandSetting, on);
+        ApplyChartOptions();
+    });
+    QAction* allCurves = AddCommand(view, ID_VIEW_ALL_CURVES, "显示全部曲线(&L)");
+    allCurves->setCheckable(true);
+    connect(allCurves, &QAction::toggled, this, &CMainFrame::ApplyChartOptions);
+    view->addSeparator();
 
     QMenu* looks = view->addMenu("应用程序外观(&A)");
     QMenu* office2007 = nullptr;
@@ -351,6 +369,22 @@ void CMainFrame::UpdateCommandUI() {
     if (QAction* curve = Action(ID_EXPORT_CURVE)) curve->setEnabled(m_doc.FindCurrentCurve() != nullptr);
 }
 
+void CMainFrame::ApplyChartOptions() {
+    m_view->SetChartOptions(ChartOptions{Action(ID_VIEW_BAND)->isChecked(), Action(ID_VIEW_ALL_CURVES)->isChecked()});
+    ShowBandNote();
+}
+
+void CMainFrame::ShowBandNote() {
+    const QString note =
+        m_view->Options().band ? QString::fromStdString(m_doc.CurrentBand().note) : QString();
+    if (!note.isEmpty()) {
+        statusBar()->showMessage(note);
+    } else if (!m_bandNote.isEmpty() && statusBar()->currentMessage() == m_bandNote) {
+        statusBar()->clearMessage();
+    }
+    m_bandNote = note;
+}
+
 void CMainFrame::SaveState() const {
     QSettings settings;
     settings.setValue("MainFrame/Geometry", saveGeometry());
@@ -365,6 +399,7 @@ void CMainFrame::RestoreState() {
     restoreState(settings.value("MainFrame/State").toByteArray());
     Action(ID_VIEW_STATUS_BAR)->setChecked(settings.value("MainFrame/StatusBar", true).toBool());
     SetHiddenButtons(settings.value("MainFrame/HiddenButtons", kHiddenByDefault).toStringList());
+    Action(ID_VIEW_BAND)->setChecked(settings.value(kBandSetting, false).toBool());
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

@@ -1,8 +1,8 @@
 #pragma once
 
 // The main window: menu bar, the toolbar "标准", the status bar, the chart view in the
-// middle and the three docking panes. Its layout and the application look persist in the
-// per-user settings.
+// middle and the three docking panes. Its layout, the application look and the choice of
+// 视图 → 置信带 persist in the per-user settings.
 
 #include <QMainWindow>
 #include <QStringList>
@@ -77,6 +77,12 @@ private:
     QAction* AddCommand(QMenu* menu, int id, const QString& text, const QKeySequence& key = {});
     void OnCustomize();
     void RestoreState();
+    // Hands the view the states of 视图 → 置信带 and 显示全部曲线.
+    void ApplyChartOptions();
+    // With the band on, tells in the status bar why the current curve has none (a lasso
+    // or elastic-net curve, or one the band cannot be computed for); takes the text away
+    // once it no longer holds.
+    void ShowBandNote();
 
     CTrendfitDoc& m_doc;
     CTrendfitView* m_view;
@@ -91,4 +97,5 @@ private:
     std::map<int, QAction*> m_actions;
     std::vector<QAction*> m_toolCommands;  // the commands "标准" can show, in order
     std::unique_ptr<QtPlatform> m_platform;
+    QString m_bandNote;  // the band's status-bar text while it is shown
 };

@@ -16,6 +16,9 @@
 
 namespace {
 
+// The group after "Trendfit" with R² and RMSE of the current curve.
+const QString kQualityGroup = QStringLiteral("拟合评价");
+
 constexpr int kDescriptionRole = Qt::UserRole;
 constexpr int kEditableRole = Qt::UserRole + 1;
 constexpr int kValueListRole = Qt::UserRole + 2;
@@ -56,7 +59,9 @@ CPropertiesWnd::CPropertiesWnd(QWidget* parent) : QDockWidget("属性", parent) 
     m_grid = new QTreeWidget(body);
     m_grid->setColumnCount(2);
     m_grid->setHeaderHidden(true);
-    m_grid->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    // Names are short and must read whole ("训练R²" beside "训练RMSE"); a value too long
+    // for the rest shows whole in its tooltip.
+    m_grid->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     m_grid->header()->setSectionResizeMode(1, QHeaderView::Stretch);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setAlternatingRowColors(true);
@@ -130,6 +135,17 @@ void CPropertiesWnd::AddEmptyCurveGroup() {
     AddItem(fit, "训练方差", "", "Trendfit后对训练数据的方差值", true);
     AddItem(fit, "测试方差", "", "Trendfit后对测试数据的方差值", true);
     fit->setExpanded(false);
+    ShowQuality(nullptr);
+}
+
+void CPropertiesWnd::ShowQuality(const CurveResult* curve) {
+    delete FindGroup(kQualityGroup);
+    QTreeWidgetItem* group = AddGroup(kQualityGroup, false);
+    for (const trendfit::PropertyRow& row : trendfit::QualityPropertyRows(curve != nullptr ? *curve : CurveResult())) {
+        AddItem(group, QString::fromStdString(row.name), curve != nullptr ? QString::fromStdString(row.value) : QString(),
+                QString::fromStdString(row.description), false);
+    }
+    group->setExpanded(curve != nullptr);
 }
 
 QTreeWidgetItem* CPropertiesWnd::AddItem(QTreeWidgetItem* group, const QString& name,
@@ -204,6 +220,7 @@ void CPropertiesWnd::ShowCurve(const CurveResult& curve) {
                 QString::fromStdString(row.description), true);
     }
     group->setExpanded(true);
+    ShowQuality(&curve);
     ShowDescription(m_grid->currentItem());
 }
 

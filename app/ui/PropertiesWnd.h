@@ -1,8 +1,8 @@
 #pragma once
 
 // The properties pane "属性": a two-column grid (name, value) of groups and items with a
-// description area, showing the data source, the counts and the current curve. Its
-// context menu (and Ctrl+C) copies the chosen item's value.
+// description area, showing the data source, the counts and the current curve with its
+// fit quality. Its context menu (and Ctrl+C) copies the chosen item's value.
 
 #include <QDockWidget>
 
@@ -39,8 +39,11 @@ public:
 
 private:
     QTreeWidgetItem* AddGroup(const QString& name, bool valueList);
-    // The group "Trendfit" as the grid starts with it, collapsed.
+    // The group "Trendfit" as the grid starts with it, collapsed, and "拟合评价" after it.
     void AddEmptyCurveGroup();
+    // Rebuilds "拟合评价" at the end of the grid: the curve's R² and RMSE, expanded, or
+    // without values and collapsed for no curve.
+    void ShowQuality(const CurveResult* curve);
     QString ChosenValue() const;
     QTreeWidgetItem* AddItem(QTreeWidgetItem* group, const QString& name, const QString& value,
                              const QString& description, bool editable);

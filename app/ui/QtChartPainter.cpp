@@ -1,6 +1,7 @@
 #include "app/ui/QtChartPainter.h"
 
 #include <QFontMetrics>
+#include <QPolygon>
 
 #include <algorithm>
 
@@ -73,4 +74,17 @@ ChartSize QtChartPainter::GetTextExtent(const std::string& text) {
 
 void QtChartPainter::FillRect(const ChartRect& rect, ChartColor color) {
     m_painter.fillRect(ToQRect(rect), ToQColor(color));
+}
+
+void QtChartPainter::FillPolygon(const std::vector<ChartPoint>& points, ChartColor color, int alpha) {
+    QPolygon polygon;
+    polygon.reserve(static_cast<int>(points.size()));
+    for (const ChartPoint& p : points) polygon << QPoint(p.x, p.y);
+    m_painter.save();
+    m_painter.setPen(Qt::NoPen);
+    QColor fill = ToQColor(color);
+    fill.setAlpha(alpha);
+    m_painter.setBrush(fill);
+    m_painter.drawPolygon(polygon);
+    m_painter.restore();
 }

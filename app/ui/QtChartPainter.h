@@ -24,6 +24,7 @@ public:
     void DrawTextCentered(const ChartRect& rect, const std::string& text) override;
     ChartSize GetTextExtent(const std::string& text) override;
     void FillRect(const ChartRect& rect, ChartColor color) override;
+    void FillPolygon(const std::vector<ChartPoint>& points, ChartColor color, int alpha) override;
 
     // The font that stands for the face name "黑体": a CJK sans-serif face, its point
     // size turned into pixels at `dpi`.

@@ -37,9 +37,17 @@ void CTrendfitView::OnDraw(QPainter& painter, const QRect& client) const {
     painter.setRenderHint(QPainter::TextAntialiasing, true);
     // Text is sized and measured as on screen, so a scaled printout keeps the window's layout.
     QtChartPainter chartPainter(painter, this);
-    const ChartRect rect{client.left(), client.top(), client.left() + client.width(),
-                         client.top() + client.height()};
-    m_renderer.Draw(chartPainter, rect, m_pDoc->GetChartData());
+    DrawChart(chartPainter, ChartRect{client.left(), client.top(), client.left() + client.width(),
+                                      client.top() + client.height()});
+}
+
+void CTrendfitView::DrawChart(IChartPainter& painter, const ChartRect& client) const {
+    if (m_pDoc != nullptr) m_renderer.Draw(painter, client, m_pDoc->GetChartData(m_options));
+}
+
+void CTrendfitView::SetChartOptions(const ChartOptions& options) {
+    m_options = options;
+    update();
 }
 
 void CTrendfitView::paintEvent(QPaintEvent*) {
@@ -126,11 +134,11 @@ void CTrendfitView::ShowWriteError(const QString& file) {
 void CTrendfitView::OnExportImage() {
     const QString file = AskSaveFile("导出图像", "图表.png", {"PNG 图像 (*.png)", "SVG 图像 (*.svg)"});
     if (file.isEmpty()) return;
-    if (!trendfit::WriteChartImage(m_pDoc->GetChartData(), file, size())) ShowWriteError(file);
+    if (!trendfit::WriteChartImage(m_pDoc->GetChartData(m_options), file, size())) ShowWriteError(file);
 }
 
 void CTrendfitView::OnCopyImage() {
-    QGuiApplication::clipboard()->setImage(trendfit::RenderChartImage(m_pDoc->GetChartData(), size()));
+    QGuiApplication::clipboard()->setImage(trendfit::RenderChartImage(m_pDoc->GetChartData(m_options), size()));
 }
 
 void CTrendfitView::OnExportCurve() {

@@ -24,6 +24,13 @@ public:
 
     // Draws the chart of the document's current snapshot into `client` on any painter.
     void OnDraw(QPainter& painter, const QRect& client) const;
+    // The same drawing on any chart painter.
+    void DrawChart(IChartPainter& painter, const ChartRect& client) const;
+
+    // What the chart adds to the specified drawing: "置信带" and "显示全部曲线". Off by
+    // default; setting them repaints. Prints and exported pictures show them too.
+    void SetChartOptions(const ChartOptions& options);
+    const ChartOptions& Options() const { return m_options; }
 
     // Print (Ctrl+P), print preview and print setup share one printer.
     void OnFilePrint();
@@ -60,4 +67,5 @@ private:
     CTrendfitDoc* m_pDoc;
     std::unique_ptr<QPrinter> m_printer;
     trendfit::ChartRenderer m_renderer;
+    ChartOptions m_options;
 };

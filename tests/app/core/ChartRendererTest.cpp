@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -501,6 +502,17 @@ bool Inside(const ChartRect& inner, const ChartRect& outer) {
            inner.bottom <= outer.bottom;
 }
 
+// Every text inside the frame, and no two touching.
+void ExpectReadable(const std::vector<DrawnText>& texts, const ChartRect& frame, const std::string& at) {
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_TRUE(Inside(texts[i].box, frame)) << at << " " << texts[i].text;
+        for (std::size_t j = i + 1; j < texts.size(); ++j) {
+            EXPECT_FALSE(trendfit::LabelsCollide(texts[i].box, texts[j].box, 0))
+                << at << " " << texts[i].text << " / " << texts[j].text;
+        }
+    }
+}
+
 }  // namespace
 
 TEST(ChartDrawing, FullSizeDrawsWithTheFixedInsets) {
@@ -536,13 +548,7 @@ TEST(ChartDrawing, ReadableAtEverySize) {
             ASSERT_EQ(calls[2], "rect " + RecordingPainter::Rect(ComputeChartLayout(client).frame)) << at;
             const ChartRect frame = ComputeChartLayout(client).frame;
             const std::vector<DrawnText> texts = Texts(calls);
-            for (std::size_t i = 0; i < texts.size(); ++i) {
-                EXPECT_TRUE(Inside(texts[i].box, frame)) << at << " " << texts[i].text;
-                for (std::size_t j = i + 1; j < texts.size(); ++j) {
-                    EXPECT_FALSE(trendfit::LabelsCollide(texts[i].box, texts[j].box, 0))
-                        << at << " " << texts[i].text << " / " << texts[j].text;
-                }
-            }
+            ExpectReadable(texts, frame, at);
             if (client.right == 200) {
                 EXPECT_EQ(calls.size(), 3u) << at;  // the frame only
                 continue;
@@ -578,6 +584,122 @@ TEST(ChartDrawing, ReadableAtEverySize) {
             const bool lowYDrawn = std::any_of(texts.begin(), texts.end(),
                                                [&](const DrawnText& d) { return d.text == lowY; });
             EXPECT_TRUE(lowYDrawn || client.right <= 600) << at;
+        }
+    }
+}
+
+namespace {
+
+// The calls from `from` on up to the next pen: one polyline and what follows it.
+std::vector<std::string> Polyline(const std::vector<std::string>& calls, std::size_t from) {
+    std::vector<std::string> line;
+    for (std::size_t i = from; i < calls.size() && calls[i].compare(0, 4, "pen ") != 0; ++i) line.push_back(calls[i]);
+    return line;
+}
+
+}  // namespace
+
+TEST(ChartOptions, BandIsFilledUnderTheCurveWithinThePlot) {
+    // A cubic's band on nine points: near the ends it runs past the plot's top and bottom.
+    const pct::Vector x(std::vector<double>{-3, -2, -1, -0.5, 0, 1, 1.5, 2, 3});
+    const pct::Vector y(std::vector<double>{-1, -0.6, -0.9, 0.1, 0.5, 0.7, 0.2, 1, 0.6});
+    auto band = std::make_shared<const pct::Ko::ConfidenceBand>(x, y, 3);
+    ChartData data = SineLikeData();
+    data.coefficients = pct::Vector(band->Coefficients()).ToFeatureDatas();
+    const std::vector<std::string> without = Draw(data);
+    data.band = band;
+    std::vector<std::string> with = Draw(data);
+
+    // One polygon: the plain loop's curve plus and minus the half-width per pixel column of
+    // the plot (200, 150)-(800, 550), held within its height; the upper edge left to right,
+    // the lower one back.
+    std::string upper, lower;
+    bool clamped = false;
+    for (int i = 0; i <= 600; ++i) {
+        const double px = i * 6.0 / 600 - 3.0;
+        double py = 0.0;
+        for (std::size_t j = 0; j < data.coefficients.size(); ++j) py += data.coefficients[j] * std::pow(px, j);
+        const double h = band->HalfWidth(px);
+        const int top = std::clamp(static_cast<int>(550 - (py + h + 1.0) * 400 / 2.0), 150, 550);
+        const int bottom = std::clamp(static_cast<int>(550 - (py - h + 1.0) * 400 / 2.0), 150, 550);
+        clamped = clamped || top == 150 || bottom == 550;
+        upper += " " + std::to_string(200 + i) + "," + std::to_string(top);
+        lower = " " + std::to_string(200 + i) + "," + std::to_string(bottom) + lower;
+    }
+    EXPECT_TRUE(clamped);
+    const std::size_t at = IndexOf(with, "polygon 255/0/0@48" + upper + lower);
+    ASSERT_LT(at, with.size());
+    EXPECT_EQ(Matching(with, "polygon ").size(), 1u);
+    // Over the points, under the curve; without it the chart is as it was.
+    EXPECT_GT(at, IndexOf(with, "pen 6 255/0/255"));
+    EXPECT_EQ(with[at + 1], "pen 3 255/0/0");
+    with.erase(with.begin() + static_cast<std::ptrdiff_t>(at));
+    EXPECT_EQ(with, without);
+    // No curve, no band.
+    data.coefficients.clear();
+    EXPECT_TRUE(Matching(Draw(data), "polygon ").empty());
+}
+
+TEST(ChartOptions, EveryStoredCurveInItsColourTheCurrentLast) {
+    const ChartRect client{0, 0, 1920, 1080};
+    ChartData data = SineLikeData();
+    data.curves = {{{0.0, 0.5}, "1次曲线", false},
+                   {{0.1, 0.5, -0.05}, "2次曲线(Ridge)", true},
+                   {{0.0, 0.3, 0.0, -0.02}, "3次曲线", false}};
+    data.coefficients = data.curves[1].coefficients;
+    const std::vector<std::string> calls = Draw(data, client);
+
+    // One polyline per curve, each as the chart draws that curve alone.
+    const std::pair<const char*, std::size_t> lines[] = {{"pen 2 0/150/0", 0}, {"pen 2 0/170/200", 2},
+                                                         {"pen 3 255/0/0", 1}};
+    std::size_t last = IndexOf(calls, "pen 6 255/0/255");
+    for (const auto& [pen, curve] : lines) {
+        const std::size_t at = IndexOf(calls, pen);
+        ASSERT_LT(at, calls.size()) << pen;
+        EXPECT_GT(at, last) << pen;
+        last = at;
+        ChartData alone = SineLikeData();
+        alone.coefficients = data.curves[curve].coefficients;
+        const std::vector<std::string> single = Draw(alone, client);
+        const std::vector<std::string> expected = Polyline(single, IndexOf(single, "pen 3 255/0/0") + 1);
+        const std::vector<std::string> drawn = Polyline(calls, at + 1);
+        EXPECT_EQ(std::vector<std::string>(drawn.begin(), drawn.begin() + 1221),
+                  std::vector<std::string>(expected.begin(), expected.begin() + 1221)) << pen;
+    }
+    // The legend names each curve beside a line in its pen, at the full-size anchor.
+    const std::vector<std::string> legend(calls.end() - 16, calls.end());
+    EXPECT_EQ(legend, (std::vector<std::string>{
+                          "fill 1610,250,1640,280 0/0/255", "text 1645,250 训练数据",
+                          "fill 1610,300,1640,330 255/0/255", "text 1645,300 泛化数据",
+                          "pen 2 0/150/0", "move 1610,358", "line 1640,358", "text 1645,350 1次曲线",
+                          "pen 3 255/0/0", "move 1610,382", "line 1640,382", "text 1645,374 2次曲线(Ridge)",
+                          "pen 2 0/170/200", "move 1610,406", "line 1640,406", "text 1645,398 3次曲线"}));
+}
+
+TEST(ChartOptions, LongCurveListsStayReadable) {
+    ChartData data = SineLikeData();
+    for (int d = 1; d <= 20; ++d) {
+        data.curves.push_back({{0.0, 0.01 * d}, std::to_string(d) + "次曲线(弹性网络)", d == 20});
+    }
+    data.coefficients = data.curves.back().coefficients;
+    // Rows that pass the frame's bottom give way to "……"; names too wide for a plot beside
+    // them give way to the plot.
+    const std::pair<ChartRect, std::size_t> cases[] = {
+        {{0, 0, 1920, 1080}, 20}, {{0, 0, 1000, 700}, 12}, {{0, 0, 640, 480}, 5}, {{0, 0, 560, 400}, 0}};
+    for (const auto& [client, rows] : cases) {
+        const std::string at = RecordingPainter::Rect(client);
+        const std::vector<std::string> calls = Draw(data, client);
+        const ChartRect frame = ComputeChartLayout(client).frame;
+        const std::vector<DrawnText> texts = Texts(calls);
+        ExpectReadable(texts, frame, at);
+        EXPECT_EQ(Matching(calls, "ellipse ").size(), 3u) << at;
+        std::vector<std::string> legend;
+        for (const DrawnText& text : texts) {
+            if (text.text.find("次曲线") != std::string::npos || text.text == "……") legend.push_back(text.text);
+        }
+        ASSERT_EQ(legend.size(), rows) << at;
+        for (std::size_t i = 0; i < rows; ++i) {
+            EXPECT_EQ(legend[i], i + 1 == rows && rows < 20 ? "……" : data.curves[i].name) << at;
         }
     }
 }

@@ -20,6 +20,9 @@ namespace {
 // y = 2x + 1 at x = 1 ... 10, one row each.
 const char* const kTenRows = "x,y\n1,3\n2,5\n3,7\n4,9\n5,11\n6,13\n7,15\n8,17\n9,19\n10,21\n";
 
+// y near 2x + 1 at x = 0 ... 9: at 20 % the first eight are training rows, the last two test rows.
+const char* const kNoisyRows = "x,y\n0,1.1\n1,2.9\n2,5.2\n3,6.8\n4,9.1\n5,11.0\n6,13.2\n7,14.7\n8,17.3\n9,18.8\n";
+
 std::vector<double> Values(const pct::Vector& v) {
     pct::Vector copy = v;
     return copy.ToFeatureDatas();
@@ -270,12 +273,13 @@ TEST_F(DocumentTest, FitChosenByTheTwoBoxes) {
         bool lasso, ridge;
         const char* elapsed;
         const char* name;
+        FitMethod method;
     };
     const Case cases[] = {
-        {false, false, "计算结束，用时:3毫秒。", "item:2次曲线#0"},
-        {true, false, "Lasso回归计算结束，用时:3毫秒。", "item:2次曲线(Lasso)#1"},
-        {false, true, "岭回归(Ridge)计算结束，用时:3毫秒。", "item:2次曲线(Ridge)#2"},
-        {true, true, "弹性网络回归计算结束，用时:3毫秒。", "item:2次曲线(弹性网络)#3"},
+        {false, false, "计算结束，用时:3毫秒。", "item:2次曲线#0", FitMethod::Plain},
+        {true, false, "Lasso回归计算结束，用时:3毫秒。", "item:2次曲线(Lasso)#1", FitMethod::Lasso},
+        {false, true, "岭回归(Ridge)计算结束，用时:3毫秒。", "item:2次曲线(Ridge)#2", FitMethod::Ridge},
+        {true, true, "弹性网络回归计算结束，用时:3毫秒。", "item:2次曲线(弹性网络)#3", FitMethod::ElasticNet},
     };
     const pct::Vector& x = doc.TrainX();
     const pct::Vector& y = doc.TrainY();
@@ -294,6 +298,8 @@ TEST_F(DocumentTest, FitChosenByTheTwoBoxes) {
         EXPECT_EQ(panes.tree, (Strings{cases[i].name})) << i;
         ASSERT_EQ(panes.shownCurves.size(), 1u);
         EXPECT_EQ(panes.shownCurves[0].coefficients, expected[i]) << i;
+        EXPECT_EQ("item:" + panes.shownCurves[0].name + "#" + std::to_string(i), cases[i].name);
+        EXPECT_TRUE(panes.shownCurves[0].method == cases[i].method) << i;
     }
     EXPECT_EQ(doc.Curves().size(), 4u);
 }
@@ -650,4 +656,73 @@ TEST_F(DocumentTest, BothCommandsEndInOneLoadStep) {
     EXPECT_EQ(set.source.filePath, path);
     EXPECT_TRUE(set.source.fromFile);
     EXPECT_EQ(set.source.title, "set.csv-Trendfit");
+}
+
+TEST_F(DocumentTest, QualityAndBandOfEachCurve) {
+    Import(app_fakes::WriteFile("noisy.csv", kNoisyRows), 20.0f);
+    // numpy: R² and RMSE on the training and the test rows, and the band's half-width
+    // t * sqrt(s² phi^T C phi) at x = 0, 3.5 and 9 (t, the 0.975 quantile for 6 degrees of
+    // freedom, by mpmath), of the plain line and of the ridge line with weight 0.5.
+    struct Case {
+        bool lasso, ridge;
+        double trainR2, trainRmse, testR2, testRmse;
+        double half[3];
+    };
+    const Case cases[] = {
+        // The L2 weight typed with its box clear does not make the plain line's band.
+        {false, false, 0.9986381367864645, 0.16761634196950528, 0.8596926177878544, 0.28093220266521934,
+         {0.3057021057631577, 0.1674399392033115, 0.43540517091981773}},
+        {false, true, 0.9984025039728892, 0.18153881964829285, 0.8623726319713184, 0.2782362207120658,
+         {0.2721428772763703, 0.17253803439176696, 0.44369928675463793}},
+    };
+    for (const Case& c : cases) {
+        Compute(1, c.lasso, c.ridge, 0.25, 0.5);
+        const CurveResult& curve = doc.Curves().at(doc.CurrentCurve());
+        EXPECT_NEAR(curve.trainQuality.rSquared, c.trainR2, 1e-13);
+        EXPECT_NEAR(curve.trainQuality.rmse, c.trainRmse, 1e-13);
+        EXPECT_NEAR(curve.testQuality.rSquared, c.testR2, 1e-13);
+        EXPECT_NEAR(curve.testQuality.rmse, c.testRmse, 1e-13);
+        const CurveBand& band = doc.CurrentBand();
+        ASSERT_NE(band.band, nullptr);
+        EXPECT_EQ(band.note, "");
+        const double xs[] = {0.0, 3.5, 9.0};
+        for (int i = 0; i < 3; ++i) EXPECT_NEAR(band.band->HalfWidth(xs[i]), c.half[i], 1e-12) << xs[i];
+    }
+    // Made once per curve: choosing another curve and back finds the same band.
+    const CurveBand* ridge = &doc.CurrentBand();
+    doc.SelectCurve(0);
+    EXPECT_NE(doc.CurrentBand().band, ridge->band);
+    doc.SelectCurve(1);
+    EXPECT_EQ(&doc.CurrentBand(), ridge);
+
+    const char* const penalty =
+        "Lasso与弹性网络曲线不绘制置信带：置信带由最小二乘的协方差算出，只适用于普通与岭回归曲线。";
+    for (bool ridgeToo : {false, true}) {
+        Compute(1, true, ridgeToo, 0.25, 0.5);
+        EXPECT_EQ(doc.CurrentBand().band, nullptr);
+        EXPECT_EQ(doc.CurrentBand().note, penalty);
+    }
+    // Eight points do not leave a residual for eight coefficients.
+    Compute(7, false, true, 0.0, 1e-6);
+    ASSERT_EQ(doc.CurrentCurve(), 4u);
+    EXPECT_EQ(doc.CurrentBand().band, nullptr);
+    EXPECT_EQ(doc.CurrentBand().note, "无法计算置信带：样本点数必须多于阶数加1，才能计算置信带");
+
+    // The view's snapshot: the options add the band and every curve, and nothing else.
+    doc.SelectCurve(1);
+    const ChartData plain = doc.GetChartData(ChartOptions{});
+    EXPECT_TRUE(plain.curves.empty() && plain.band == nullptr);
+    const ChartData full = doc.GetChartData(ChartOptions{true, true});
+    EXPECT_EQ(full.band, ridge->band);
+    ASSERT_EQ(full.curves.size(), 5u);
+    EXPECT_TRUE(full.curves[1].current && !full.curves[0].current);
+
+    // New data drops the bands with the curves: curve 0 of the new data gets its own.
+    Import(app_fakes::WriteFile("noisy.csv", kNoisyRows), 0.0f);
+    EXPECT_EQ(doc.CurrentBand().band, nullptr);
+    EXPECT_EQ(doc.CurrentBand().note, "");
+    Compute(1, false, false);
+    ASSERT_NE(doc.CurrentBand().band, nullptr);
+    EXPECT_NE(doc.CurrentBand().band->HalfWidth(0.0), cases[0].half[0]);
+    EXPECT_TRUE(std::isnan(doc.Curves().at(0).testQuality.rSquared));
 }

@@ -30,6 +30,7 @@
 #include "app/ui/OutputWnd.h"
 #include "app/ui/PropertiesWnd.h"
 #include "app/ui/TrendfitApp.h"
+#include "app/ui/TrendfitView.h"
 #include "tests/app/ui/UiTestSupport.h"
 
 using namespace trendfit;
@@ -235,7 +236,8 @@ private slots:
                               "-", "退出(&X)"}));
         QCOMPARE(Texts(TopMenu(frame, "计算(&C)")), QStringList{"Trendfit(&R)"});
         QCOMPARE(Texts(TopMenu(frame, "视图(&V)")),
-                 (QStringList{"工具栏和停靠窗口(&T)", "状态栏(&S)", "应用程序外观(&A)"}));
+                 (QStringList{"工具栏和停靠窗口(&T)", "状态栏(&S)", "-", "置信带(&B)", "显示全部曲线(&L)", "-",
+                              "应用程序外观(&A)"}));
         QCOMPARE(Texts(TopMenu(frame, "帮助(&H)")), QStringList{"关于 Trendfit(&A)..."});
 
         const std::pair<int, const char*> keys[] = {
@@ -255,6 +257,23 @@ private slots:
         QCOMPARE(frame->Action(ID_EXPORT_IMAGE)->toolTip(), QString("导出图像"));
         QCOMPARE(frame->Action(ID_EXPORT_CURVE)->statusTip(),
                  QString("将当前曲线的阶数、权重、方差和系数保存为 CSV 文件"));
+    }
+
+    void bandChoiceIsStoredAndComesBack() {
+        CMainFrame* frame = Start();
+        QVERIFY(!frame->Action(ID_VIEW_BAND)->isChecked());
+        QVERIFY(!frame->View()->Options().band);
+        frame->Action(ID_VIEW_BAND)->trigger();
+        frame->Action(ID_VIEW_ALL_CURVES)->trigger();
+        QVERIFY(frame->View()->Options().band && frame->View()->Options().allCurves);
+        theApp.ExitInstance();
+        // The band comes back; all curves at once is a look at the moment, off at start.
+        frame = Start();
+        QVERIFY(frame->Action(ID_VIEW_BAND)->isChecked());
+        QVERIFY(frame->View()->Options().band);
+        QVERIFY(!frame->Action(ID_VIEW_ALL_CURVES)->isChecked());
+        QVERIFY(!frame->View()->Options().allCurves);
+        QCOMPARE(frame->Action(ID_VIEW_BAND)->statusTip(), QString("在当前普通或岭回归曲线周围显示 95% 置信带"));
     }
 
     void toolbarEndsWithCustomize() {

@@ -7,6 +7,9 @@
 #include <QClipboard>
 #include <QFileDialog>
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
@@ -15,7 +18,10 @@
 #include <QTreeWidgetItem>
 #include <QtTest>
 
+#include <algorithm>
+#include <cmath>
 #include <sstream>
+#include <utility>
 
 #include "app/core/ChartRenderer.h"
 #include "app/core/TextFormat.h"
@@ -323,6 +329,77 @@ private slots:
         QVERIFY(!image.isNull());
     }
 
+    void reportAndJsonGiveTheCurveExactly() {
+        // A line through the parabola's nine training points; numpy gives its figures.
+        const QString json = m_dir.filePath("curve.json");
+        BatchRun run = Run({"--batch", "--import", m_csv, "--test-percent", "25", "--degree", "1", "--report",
+                            "--json", json});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+        const QStringList report = run.Lines().mid(5);
+        const QStringList names{"阶数", "L1", "L2", "训练方差", "测试方差", "训练R²", "测试R²", "训练RMSE", "测试RMSE",
+                                "X0", "X1"};
+        const double expected[] = {1, 0, 0, 2.138888888888889, 62.26388888888889, 0.43795620437956206,
+                                   -13.893687707641195, 1.4624940645653537, 7.890747042510544,
+                                   1.6666666666666667, -1.0};
+        const char* const keys[] = {"degree", "lambdaL1", "lambdaL2", "trainError", "testError", "trainR2",
+                                    "testR2", "trainRMSE", "testRMSE"};
+        QFile file(json);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QJsonParseError error;
+        const QJsonObject object = QJsonDocument::fromJson(file.readAll(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(object.keys(), (QStringList{"coefficients", "degree", "lambdaL1", "lambdaL2", "testError", "testR2",
+                                             "testRMSE", "trainError", "trainR2", "trainRMSE"}));
+        const QJsonArray coefficients = object["coefficients"].toArray();
+        QCOMPARE(coefficients.size(), 2);
+        QCOMPARE(report.size(), names.size());
+        for (int i = 0; i < names.size(); ++i) {
+            const QString line = report[i];
+            QVERIFY2(line.startsWith(names[i] + ":"), qPrintable(line));
+            // 17 digits, read back exactly: the JSON holds the same double.
+            const QString text = line.section(':', 1);
+            QCOMPARE(text, QString::fromStdString(FormatGeneral(text.toDouble(), 17)));
+            const double json = i < 9 ? object[keys[i]].toDouble() : coefficients[i - 9].toDouble();
+            QCOMPARE(text.toDouble(), json);
+            QVERIFY2(std::abs(json - expected[i]) <= 1e-12 * std::max(1.0, std::abs(expected[i])), qPrintable(line));
+        }
+        QVERIFY(object["degree"].isDouble());
+
+        // Without test points the test figures do not exist.
+        run = Run({"--batch", "--import", m_csv, "--test-percent", "0", "--degree", "2", "--ridge", "0.5", "--json", json});
+        QCOMPARE(run.status, 0);
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject ridge = QJsonDocument::fromJson(file.readAll()).object();
+        for (const char* key : {"testError", "testR2", "testRMSE"}) QVERIFY2(ridge[key].isNull(), key);
+        QCOMPARE(ridge["lambdaL2"].toDouble(), 0.5);
+        QCOMPARE(ridge["degree"].toInt(), 2);
+        QCOMPARE(ridge["coefficients"].toArray().size(), 3);
+        QVERIFY(ridge["trainR2"].isDouble());
+    }
+
+    void bandIsDrawnOnRequest() {
+        auto image = [this](const QStringList& more) {
+            const QString png = m_dir.filePath("band.png");
+            const BatchRun run = Run(QStringList{"--batch", "--import", m_csv, "--test-percent", "25", "--image", png,
+                                                 "--size", "800x600"} + more);
+            return std::make_pair(run, QImage(png).convertToFormat(QImage::Format_RGB32));
+        };
+        const auto [plainRun, plain] = image({"--degree", "1"});
+        const auto [bandRun, band] = image({"--degree", "1", "--band"});
+        QCOMPARE(bandRun.err, QString());
+        QCOMPARE(bandRun.status, 0);
+        QVERIFY(band != plain);
+        // A lasso line has none: the picture is the one without, and standard error says why.
+        const auto [lassoPlainRun, lassoPlain] = image({"--degree", "1", "--lasso", "0.1"});
+        const auto [lassoRun, lasso] = image({"--degree", "1", "--lasso", "0.1", "--band"});
+        QCOMPARE(lassoRun.status, 0);
+        QCOMPARE(lasso, lassoPlain);
+        QCOMPARE(lassoRun.err, QString("trendfit: Lasso与弹性网络曲线不绘制置信带：置信带由最小二乘的协方差算出，"
+                                       "只适用于普通与岭回归曲线。\n"));
+    }
+
     void badOptionsAreRefused_data() {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
@@ -367,6 +444,15 @@ private slots:
                                       << "trendfit: 文件打开失败！\n" << false;
         QTest::newRow("three columns") << QStringList{"--batch", "--import", m_threeColumns}
                                        << "trendfit: 文件数据格式不对，可能不是2列数据！\n" << false;
+        QTest::newRow("report without a curve")
+            << QStringList{"--batch", "--report"} << "trendfit: --report describes the fitted curve: give --degree\n"
+            << false;
+        QTest::newRow("json without a curve")
+            << QStringList{"--batch", "--json", "x.json"}
+            << "trendfit: --json describes the fitted curve: give --degree\n" << false;
+        QTest::newRow("unwritable json")
+            << QStringList{"--batch", "--count", "10", "--degree", "1", "--json", m_dir.filePath("no/such/dir/x.json")}
+            << "trendfit: cannot write " + m_dir.filePath("no/such/dir/x.json") + "\n" << true;
         QTest::newRow("unwritable image")
             << QStringList{"--batch", "--count", "10", "--image", m_dir.filePath("no/such/dir/x.png")}
             << "trendfit: cannot write " + m_dir.filePath("no/such/dir/x.png") + "\n" << true;
@@ -439,7 +525,7 @@ private slots:
         QVERIFY(usage.startsWith("Usage: trendfit"));
         for (const char* option : {"--batch", "--function", "--xmin", "--xmax", "--count", "--noise",
                                    "--noise-kind", "--import", "--test-percent", "--degree", "--lasso",
-                                   "--ridge", "--image", "--size", "--help"}) {
+                                   "--ridge", "--image", "--size", "--band", "--report", "--json", "--help"}) {
             QVERIFY2(usage.contains(option), option);
         }
     }

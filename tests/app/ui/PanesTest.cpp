@@ -1,6 +1,8 @@
 // The three panes on their own: the output tabs, the data tree and the property grid, each
 // driven through the interface the document talks to.
 
+#include <cmath>
+
 #include <QClipboard>
 #include <QComboBox>
 #include <QListWidget>
@@ -64,6 +66,12 @@ QTreeWidgetItem* TopItem(const CPropertiesWnd& pane, const QString& name) {
 
 // A value as the grid shows it: ten significant digits.
 QString Shown(double value) { return QString::number(value, 'g', 10); }
+
+// The group "拟合评价" without a curve.
+const QStringList kEmptyQuality{"拟合评价", "拟合评价/训练R²=|Trendfit后训练数据的决定系数R²",
+                                "拟合评价/测试R²=|Trendfit后测试数据的决定系数R²",
+                                "拟合评价/训练RMSE=|Trendfit后训练数据的均方根误差",
+                                "拟合评价/测试RMSE=|Trendfit后测试数据的均方根误差"};
 
 }  // namespace
 
@@ -311,8 +319,10 @@ private slots:
                               "数据数量", "数据数量/训练数据=0|训练数据的数量",
                               "数据数量/测试数据=0|测试数据的数量", "Trendfit",
                               "Trendfit/训练方差=|Trendfit后对训练数据的方差值",
-                              "Trendfit/测试方差=|Trendfit后对测试数据的方差值"}));
+                              "Trendfit/测试方差=|Trendfit后对测试数据的方差值"} +
+                  kEmptyQuality));
         QVERIFY(!TopItem(pane, "Trendfit")->isExpanded());
+        QVERIFY(!TopItem(pane, "拟合评价")->isExpanded());
         // Only the Trendfit values can be edited.
         for (const char* group : {"数据", "数据数量"}) {
             QTreeWidgetItem* g = TopItem(pane, group);
@@ -414,6 +424,8 @@ private slots:
         curve.testError = 2.5;
         curve.lambdaL1 = 0.0;
         curve.lambdaL2 = 0.75;
+        curve.trainQuality = {0.987654321012, 0.125};
+        curve.testQuality = {-0.5, std::nan("")};
         pane.ShowCurve(curve);
         QTreeWidgetItem* group = TopItem(pane, "Trendfit");
         QVERIFY(group != nullptr);
@@ -426,7 +438,12 @@ private slots:
                               "Trendfit/测试方差=" + Shown(2.5) + "|Trendfit后对测试数据的方差值",
                               "Trendfit/X0=" + Shown(0.25) + "|多项式系数",
                               "Trendfit/X1=" + Shown(-1.5) + "|多项式系数",
-                              "Trendfit/X2=" + Shown(3.0) + "|多项式系数"}));
+                              "Trendfit/X2=" + Shown(3.0) + "|多项式系数", "拟合评价",
+                              "拟合评价/训练R²=0.987654321|Trendfit后训练数据的决定系数R²",
+                              "拟合评价/测试R²=-0.5|Trendfit后测试数据的决定系数R²",
+                              "拟合评价/训练RMSE=0.125|Trendfit后训练数据的均方根误差",
+                              "拟合评价/测试RMSE=nan|Trendfit后测试数据的均方根误差"}));
+        QVERIFY(TopItem(pane, "拟合评价")->isExpanded());
 
         // Small and large coefficients keep their digits.
         curve.coefficients = {3e-9, -4.5e-13, 123456.789012345};
@@ -442,7 +459,8 @@ private slots:
         pane.ShowCurve(curve);
         QCOMPARE(ChildNames(TopItem(pane, "Trendfit")),
                  (QStringList{"L1", "L2", "训练方差", "测试方差", "X0"}));
-        QCOMPARE(pane.Grid()->topLevelItemCount(), 3);
+        QCOMPARE(pane.Grid()->topLevelItemCount(), 4);
+        QCOMPARE(pane.Grid()->indexOfTopLevelItem(TopItem(pane, "拟合评价")), 3);
     }
 
     void showCurveWithoutATrendfitGroupChangesNothing() {
@@ -467,6 +485,7 @@ private slots:
         // The group is as the grid started: no values of the dropped curve are left.
         QCOMPARE(GridRows(pane).mid(6), start.mid(6));
         QVERIFY(!TopItem(pane, "Trendfit")->isExpanded());
+        QVERIFY(!TopItem(pane, "拟合评价")->isExpanded());
         QCOMPARE(pane.Value("数据数量", "训练数据"), QString("8"));
         // Without the group there is nothing to empty.
         delete TopItem(pane, "Trendfit");

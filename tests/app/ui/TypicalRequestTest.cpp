@@ -17,6 +17,8 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <algorithm>
+
 #include "app/core/ChartRenderer.h"
 #include "app/core/TrendfitDoc.h"
 #include "app/ui/ClassView.h"
@@ -27,6 +29,7 @@
 #include "app/ui/PropertiesWnd.h"
 #include "app/ui/QtChartPainter.h"
 #include "app/ui/TrendfitView.h"
+#include "tests/app/core/RecordingPainter.h"
 #include "tests/app/ui/UiTestSupport.h"
 
 using namespace trendfit;
@@ -58,7 +61,10 @@ QStringList CurveRows(const CurveResult& curve) {
     for (std::size_t i = 0; i < curve.coefficients.size(); ++i) {
         rows << QString("Trendfit/X%1=%2").arg(i).arg(GridText(curve.coefficients[i]));
     }
-    return rows;
+    return rows << "拟合评价" << "拟合评价/训练R²=" + GridText(curve.trainQuality.rSquared)
+                << "拟合评价/测试R²=" + GridText(curve.testQuality.rSquared)
+                << "拟合评价/训练RMSE=" + GridText(curve.trainQuality.rmse)
+                << "拟合评价/测试RMSE=" + GridText(curve.testQuality.rmse);
 }
 
 // What the view must show: the document's points with this curve, drawn as the view draws.
@@ -171,8 +177,8 @@ private:
         return seen;
     }
 
-    // Runs "Trendfit" with the degree and, when given, a ridge weight.
-    DialogSeen Compute(const QString& degree, const QString& ridge = {}) {
+    // Runs "Trendfit" with the degree and, when given, a ridge or a lasso weight.
+    DialogSeen Compute(const QString& degree, const QString& ridge = {}, const QString& lasso = {}) {
         DialogSeen seen;
         ui_test::ModalWatch<StartComputeDialog> watch([&](StartComputeDialog* dialog) {
             seen.opened = true;
@@ -181,6 +187,10 @@ private:
             if (!ridge.isEmpty()) {
                 ui_test::Child<QCheckBox>(dialog, "1015")->click();
                 ui_test::SetText(dialog, 1016, ridge);
+            }
+            if (!lasso.isEmpty()) {
+                ui_test::Child<QCheckBox>(dialog, "1017")->click();
+                ui_test::SetText(dialog, 1018, lasso);
             }
             ui_test::ClickOkOrCancel(dialog);
         });
@@ -336,13 +346,69 @@ private slots:
         QCOMPARE(m_frame->PropertiesWnd()->Value("数据数量", "训练数据"), QString("40"));
         // The dropped curves' values are gone from the grid too.
         QCOMPARE(GridRows(m_frame->PropertiesWnd()).mid(6),
-                 (QStringList{"Trendfit", "Trendfit/训练方差=", "Trendfit/测试方差="}));
+                 (QStringList{"Trendfit", "Trendfit/训练方差=", "Trendfit/测试方差=", "拟合评价", "拟合评价/训练R²=",
+                              "拟合评价/测试R²=", "拟合评价/训练RMSE=", "拟合评价/测试RMSE="}));
         QCOMPARE(Shown(m_frame->View()), ExpectedChart(*m_doc, CurveResult{}, m_frame->View()->size()));
         // The next curve is a new one: the tree names it by the new index.
         Compute("1");
         QCOMPARE(Root()->childCount(), 1);
         QCOMPARE(Root()->child(0)->text(0), QString("1次曲线"));
         QCOMPARE(m_doc->Curves().size(), std::size_t(1));
+    }
+
+    void viewOptionsAddTheBandAndEveryCurve() {
+        // Curves of the fresh data: 1次曲线 from above, a plain cubic, a ridge and a lasso line.
+        Compute("3");
+        Compute("2", "0.5");
+        Compute("1", {}, "0.1");
+        QCOMPARE(Root()->childCount(), 4);
+        CTrendfitView* view = m_frame->View();
+        auto record = [view] {
+            chart_test::RecordingPainter painter;
+            view->DrawChart(painter, ChartRect{0, 0, view->width(), view->height()});
+            return painter.Starting("");
+        };
+        QAction* band = m_frame->Action(ID_VIEW_BAND);
+        QAction* all = m_frame->Action(ID_VIEW_ALL_CURVES);
+        QVERIFY(band->isCheckable() && !band->isChecked() && all->isCheckable() && !all->isChecked());
+        const QImage plain = Shown(view);
+
+        // A lasso curve has no band: the chart stays, the status bar says why.
+        band->trigger();
+        QVERIFY(view->Options().band);
+        QCOMPARE(m_frame->StatusMessage(),
+                 QString("Lasso与弹性网络曲线不绘制置信带：置信带由最小二乘的协方差算出，只适用于普通与岭回归曲线。"));
+        QCOMPARE(Shown(view), plain);
+        // The ridge curve has one, filled around it; the note goes.
+        m_frame->ClassView()->Tree()->setCurrentItem(Root()->child(2));
+        QCOMPARE(m_frame->StatusMessage(), QString("就绪"));
+        const std::vector<std::string> banded = record();
+        const auto isPolygon = [](const std::string& call) { return call.rfind("polygon 255/0/0@48 ", 0) == 0; };
+        QCOMPARE(std::count_if(banded.begin(), banded.end(), isPolygon), 1L);
+        const QImage ridgeWithBand = Shown(view);
+        band->trigger();
+        QVERIFY(Shown(view) != ridgeWithBand);
+
+        // Every stored curve: one polyline each, the current one last in the red pen, and
+        // the legend names them as the tree does.
+        all->trigger();
+        const std::vector<std::string> calls = record();
+        const auto points = std::find(calls.rbegin(), calls.rend(), "pen 6 255/0/255").base();
+        const auto legend = std::find_if(points, calls.end(), [](const std::string& c) { return c.rfind("fill ", 0) == 0; });
+        QStringList pens;
+        for (auto it = points; it != legend; ++it) {
+            if (it->rfind("pen ", 0) == 0) pens << QString::fromStdString(*it);
+        }
+        QCOMPARE(pens, (QStringList{"pen 2 0/150/0", "pen 2 255/140/0", "pen 2 140/80/20", "pen 3 255/0/0"}));
+        QStringList named;
+        for (auto it = legend; it != calls.end(); ++it) {
+            for (int i = 0; i < Root()->childCount(); ++i) {
+                if (QString::fromStdString(*it).endsWith(" " + Root()->child(i)->text(0))) named << Root()->child(i)->text(0);
+            }
+        }
+        QCOMPARE(named, (QStringList{"1次曲线", "3次曲线", "2次曲线(Ridge)", "1次曲线(Lasso)"}));
+        all->trigger();
+        QCOMPARE(Shown(view), ExpectedChart(*m_doc, m_doc->Curves().at(2), view->size()));
     }
 
     void viewContextMenuOffersDisabledEditCommands() {
