@@ -21,6 +21,15 @@
 
 namespace app_fakes {
 
+// A task's progress as a test sets and reads it.
+class FakeProgress : public ITaskProgress {
+public:
+    bool cancelled = false;
+    std::vector<std::pair<int, int>> reports;  // (done, total) in order
+    void SetProgress(int done, int total) override { reports.emplace_back(done, total); }
+    bool IsCancelled() const override { return cancelled; }
+};
+
 // Answers each dialog with a scripted action (none: cancelled) and records what the
 // document asks of the window system.
 class FakePlatform : public IPlatformServices {
@@ -33,6 +42,10 @@ public:
     int updates = 0;
     std::vector<std::uint64_t> ticks;  // handed out in turn; 0 once used up
     std::size_t ticksRead = 0;
+    // When set, the user cancels every task: it still runs to its end here, as a worker
+    // left alone does, but the answer is "cancelled".
+    bool cancelTasks = false;
+    std::vector<std::string> taskLabels;
 
     bool DoModal(CSimulationDataDlg& dlg) override { return simulation && simulation(dlg); }
     bool DoModal(CFileDataDlg& dlg) override { return file && file(dlg); }
@@ -42,6 +55,13 @@ public:
     void UpdateAllViews() override { ++updates; }
     std::uint64_t GetTickCount64() override {
         return ticksRead < ticks.size() ? ticks[ticksRead++] : (++ticksRead, 0);
+    }
+    bool RunCancellable(const std::function<void(ITaskProgress&)>& task, const std::string& label) override {
+        taskLabels.push_back(label);
+        FakeProgress progress;
+        progress.cancelled = cancelTasks;
+        task(progress);
+        return !cancelTasks;
     }
 };
 
