@@ -18,7 +18,7 @@ namespace {
 
 struct Option {
     const char* name;
-    const char* valueName;
+    const char* valueName;  // null for a switch
     const char* help;
     const char* defaultValue;
 };
@@ -32,9 +32,14 @@ const Option kOptions[] = {
     {"noise-kind", "uniform|normal", "Distribution of the noise.", "uniform"},
     {"import", "file", "Import a two-column CSV file instead of simulating.", nullptr},
     {"test-percent", "p", "Share of the points kept for testing, 0 to 100.", "20"},
-    {"degree", "d", "Fit a polynomial of this degree (at least 1).", nullptr},
+    {"degree", "d",
+     "Fit a polynomial of this degree: at least 1, at most the limit of the data (the powers of x must "
+     "stay finite and the fit must take seconds, not minutes; a refusal names the limit).",
+     nullptr},
     {"lasso", "weight", "Use the L1 (lasso) penalty with this weight.", nullptr},
     {"ridge", "weight", "Use the L2 (ridge) penalty with this weight.", nullptr},
+    {"stable", nullptr, "Fit plain and ridge polynomials by the stable QR algorithm (menu 计算 → 稳定算法).",
+     nullptr},
     {"image", "file", "Render the chart to this .png or .svg file.", nullptr},
     {"size", "WxH", "Size of the rendered chart in pixels.", "1000x700"},
 };
@@ -46,7 +51,8 @@ void AddOptions(QCommandLineParser& parser) {
     for (const Option& o : kOptions) {
         QString help = QString::fromUtf8(o.help);
         if (o.defaultValue != nullptr) help += QString(" Default: %1.").arg(o.defaultValue);
-        QCommandLineOption option(o.name, help, o.valueName);
+        QCommandLineOption option = o.valueName != nullptr ? QCommandLineOption(o.name, help, o.valueName)
+                                                           : QCommandLineOption(o.name, help);
         if (o.defaultValue != nullptr) option.setDefaultValue(o.defaultValue);
         parser.addOption(option);
     }
@@ -175,6 +181,17 @@ private:
     IPropetyChange* m_grid;
 };
 
+// Whether `path` can be written, found out before any work: opened for appending, so an
+// existing file keeps its content, and removed again when it did not exist before.
+bool CanWrite(const QString& path) {
+    QFile file(path);
+    const bool existed = file.exists();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    file.close();
+    if (!existed) file.remove();
+    return true;
+}
+
 bool ParseSize(const QString& text, QSize& size) {
     const QStringList parts = text.split('x');
     if (parts.size() != 2) return false;
@@ -221,6 +238,10 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
         err << "trendfit: --image must name a .png or .svg file\n";
         return 2;
     }
+    if (!image.isEmpty() && !CanWrite(image)) {
+        err << "trendfit: cannot write " << image.toStdString() << '\n';
+        return 2;
+    }
 
     PrintedOutput output(out);
     // The run reports to its printed output only: panes of a window in the same process
@@ -230,6 +251,7 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
     int status = 0;
     {
         CTrendfitDoc doc(&platform);
+        doc.SetStableFit(parser.isSet("stable"));
         if (parser.isSet("import")) {
             doc.OnFileOpen();
         } else {

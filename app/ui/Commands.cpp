@@ -11,6 +11,7 @@ QString CommandPrompt(int id) {
     case ID_EXPORT_IMAGE: return "将图表保存为 PNG 或 SVG 图像\n导出图像";
     case ID_COPY_IMAGE: return "将图表复制到剪贴板\n复制图像";
     case ID_EXPORT_CURVE: return "将当前曲线的阶数、权重、方差和系数保存为 CSV 文件\n导出曲线";
+    case ID_STABLE_FIT: return "用 QR 分解的稳定算法计算普通拟合和岭回归\n稳定算法";
     case ID_FILE_PRINT_SETUP: return "更改打印机选项和打印选项\n打印设置";
     case ID_APP_ABOUT: return "显示程序信息、版本号和版权信息\n关于";
     case ID_APP_EXIT: return "退出应用程序；提示保存文档\n退出";
