@@ -18,7 +18,8 @@ struct DegreeLimit {
 //
 // Time: a computation costs about n p (a p + c) + b p^3 seconds for n points and p = d + 1
 // coefficients (the design's products, its powers, the solve), with a, b, c measured here;
-// the limit is the highest degree estimated to take at most 3 s, but at least 1. The normal
+// the limit is the highest degree estimated to take at most 2 s in a Release build (about
+// 4 s in the default RelWithDebInfo build), but at least 1. The normal
 // equations also pay for the condition number. Powers: StableFit scales the design's columns, so it needs
 // max|x|^d finite; the normal equations sum n squares of the powers, so they need
 // n max|x|^(2d) finite. Without points there is no limit: such a fit fails at once.

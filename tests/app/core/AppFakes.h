@@ -2,6 +2,7 @@
 
 // Fakes of the platform, the panes and the painter for the program's logic tests.
 
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -153,6 +154,18 @@ public:
         return out;
     }
 };
+
+// The highest degree whose powers of m (> 1) stay finite, found by trying each: m^d for the
+// stable fit, n (m^d)^2 (n squares summed) for the normal equations.
+inline int PowersLimit(double m, double n, bool stable) {
+    auto finite = [&](int d) {
+        const double p = std::pow(m, d);
+        return stable ? std::isfinite(p) : std::isfinite(n * (p * p));
+    };
+    int d = 0;
+    while (finite(d + 1)) ++d;
+    return d;
+}
 
 // Writes a scratch file under the test temporary directory and returns its path.
 inline std::string WriteFile(const std::string& name, const std::string& content) {

@@ -1,6 +1,5 @@
 #include <algorithm>
 #include <climits>
-#include <cmath>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -252,13 +251,7 @@ TEST(DegreeLimit, PowersMatchTryingEachDegree) {
     for (double m : {1.001, 1.5, 3.0, 10.0, 1000.0, 1e100, 1e200, 1e300}) {
         for (std::size_t n : {1u, 800u, 100000u}) {
             for (bool stable : {false, true}) {
-                // max|x|^d finite for the stable fit, n (max|x|^d)^2 for the normal equations.
-                auto finite = [&](int d) {
-                    const double p = std::pow(m, d);
-                    return stable ? std::isfinite(p) : std::isfinite(static_cast<double>(n) * (p * p));
-                };
-                int powers = 0;
-                while (finite(powers + 1)) ++powers;
+                const int powers = app_fakes::PowersLimit(m, static_cast<double>(n), stable);
                 const int time = trendfit::MaxFitDegree(n, 0.5, stable).degree;
                 const trendfit::DegreeLimit limit = trendfit::MaxFitDegree(n, m, stable);
                 EXPECT_EQ(limit.degree, std::min(powers, time)) << m << " " << n << " " << stable;
