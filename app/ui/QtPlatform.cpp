@@ -111,6 +111,7 @@ bool QtPlatform::RunCancellable(const std::function<void(ITaskProgress&)>& work,
     if (!task->finished) {
         QProgressDialog progress(QString::fromStdString(label), "取消", 0, 0, m_window);
         progress.setWindowTitle(trendfit::AppTitle());
+        progress.setMinimumWidth(320);
         progress.setWindowModality(Qt::ApplicationModal);
         progress.setMinimumDuration(0);
         progress.setAutoClose(false);
