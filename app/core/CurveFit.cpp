@@ -45,6 +45,7 @@ void FitAndScore(const CurveFitRequest& r, const std::function<std::uint64_t()>&
     out.curve.lambdaL1 = r.lambdaL1;
     out.curve.lambdaL2 = r.lambdaL2;
     if (!AllFinite(out.curve.coefficients)) {
+        out.failed = true;
         out.error = kCoefficientsNotFiniteMessage;
         return;
     }
@@ -66,9 +67,11 @@ CurveFitOutcome RunCurveFit(const CurveFitRequest& request, const std::function<
     try {
         FitAndScore(request, clock, progress, out);
     } catch (const std::exception& e) {
+        out.failed = true;
         out.error = pct::MessageToUtf8(e.what());
     } catch (const std::exception* e) {
         // The vector accessors throw by pointer; the catcher owns the object.
+        out.failed = true;
         out.error = e != nullptr ? pct::MessageToUtf8(e->what()) : std::string();
         delete e;
     }

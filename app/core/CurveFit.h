@@ -35,8 +35,9 @@ struct CurveFitRequest {
 };
 
 struct CurveFitOutcome {
-    std::string error;       // why the fit failed (UTF-8); empty when it succeeded
-    CurveResult curve;       // coefficients, both errors and the two weights as entered
+    bool failed = false;
+    std::string error;         // why the fit failed (UTF-8)
+    CurveResult curve;         // coefficients, both errors and the two weights as entered
     std::uint64_t before = 0;  // clock readings just before the library fit and just after
     std::uint64_t after = 0;   // its coefficients were taken
     // The condition number of the design when the normal equations computed the fit;
@@ -49,7 +50,7 @@ struct CurveFitOutcome {
 // around it; a coefficient that is not finite fails the fit; then the condition number
 // (normal equations only) and ComputErr on the training and test points. Stops early, its
 // outcome to be dropped, when `progress` reports a cancel after a step. A library failure
-// becomes `error`; nothing is thrown.
+// sets `failed` and `error`; nothing is thrown.
 CurveFitOutcome RunCurveFit(const CurveFitRequest& request, const std::function<std::uint64_t()>& clock,
                             const ITaskProgress& progress);
 

@@ -293,7 +293,7 @@ bool CTrendfitDoc::ApplyCompute(const CStartComputeDlg& dlg) {
         return false;
     }
     const trendfit::CurveFitOutcome& outcome = job->outcome;
-    if (!outcome.error.empty()) {
+    if (outcome.failed) {
         ShowError(outcome.error);
         return false;
     }
