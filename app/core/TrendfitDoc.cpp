@@ -1,16 +1,19 @@
 #include "app/core/TrendfitDoc.h"
 
+#include <algorithm>
+#include <cmath>
 #include <exception>
 #include <limits>
+#include <memory>
 #include <utility>
 
+#include "app/core/CurveFit.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
 #include "app/core/TextFormat.h"
 #include "vecmat/MessageText.h"
 #include "vecmat/regression/LinearSimData.h"
-#include "vecmat/regression/Trendfit.h"
 
 using trendfit::Format;
 using trendfit::LowInt32;
@@ -43,20 +46,61 @@ void ClearCurve() {
     if (g_pPropetyChange != nullptr) g_pPropetyChange->ClearCurve();
 }
 
-FitMethod ChosenMethod(bool lasso, bool ridge) {
-    if (lasso) return ridge ? FitMethod::ElasticNet : FitMethod::Lasso;
-    return ridge ? FitMethod::Ridge : FitMethod::Plain;
-}
-
 std::string CountsLine(std::size_t nTrain, std::size_t nTest) {
     return Format("训练数据数量:%d,测试数据数量:%d", {LowInt32(nTrain), LowInt32(nTest)});
 }
+
+bool AllFinite(const pct::Vector& values) {
+    for (std::size_t i = 0; i < values.Size(); ++i) {
+        if (!std::isfinite(values[i])) return false;
+    }
+    return true;
+}
+
+double MaxAbs(const pct::Vector& values) {
+    double largest = 0.0;
+    for (std::size_t i = 0; i < values.Size(); ++i) largest = std::max(largest, std::fabs(values[i]));
+    return largest;
+}
+
+// The elapsed-time line and the curve's name of a fit, as patterns taking the degree.
+struct FitTexts {
+    const char* elapsed;
+    const char* name;
+};
+
+FitTexts TextsOf(const trendfit::CurveFitRequest& r) {
+    if (r.lasso && r.ridge) return {"弹性网络回归计算结束，用时:%d毫秒。", "%d次曲线(弹性网络)"};
+    if (r.lasso) return {"Lasso回归计算结束，用时:%d毫秒。", "%d次曲线(Lasso)"};
+    if (r.ridge && r.stable) return {"岭回归(Ridge)稳定算法计算结束，用时:%d毫秒。", "%d次曲线(Ridge,稳定)"};
+    if (r.ridge) return {"岭回归(Ridge)计算结束，用时:%d毫秒。", "%d次曲线(Ridge)"};
+    if (r.stable) return {"稳定算法计算结束，用时:%d毫秒。", "%d次曲线(稳定)"};
+    return {"计算结束，用时:%d毫秒。", "%d次曲线"};
+}
+
+// The warning after a fit by the normal equations on an ill-conditioned design. Plain and
+// ridge fits can be computed stably instead, lasso and elastic net cannot.
+std::string ConditionWarning(double condition, bool stableWouldHelp) {
+    const std::string value = trendfit::FormatGeneral(condition, 3);
+    if (stableWouldHelp) {
+        return Format("警告：设计矩阵条件数为%s，结果可能不准确，可在 计算→稳定算法 中改用稳定算法。", {value});
+    }
+    return Format("警告：设计矩阵条件数为%s，结果可能不准确。", {value});
+}
+
+// A computation's request and outcome, shared with the task that may outlive the command.
+struct FitJob {
+    trendfit::CurveFitRequest request;
+    trendfit::CurveFitOutcome outcome;
+};
 
 }  // namespace
 
 const char* const CTrendfitDoc::kTitleSuffix = "-Trendfit";
 const char* const CTrendfitDoc::kSimulationRoot = "模拟数据";
 const char* const CTrendfitDoc::kFileRoot = "文件数据";
+const char* const CTrendfitDoc::kDataNotFiniteMessage = "数据中含有非数值或无穷大的值";
+const char* const CTrendfitDoc::kCancelledLine = "计算已取消。";
 
 CTrendfitDoc::CTrendfitDoc(IPlatformServices* platform)
     : m_minX(kInfinity), m_minY(kInfinity), m_maxX(-kInfinity), m_maxY(-kInfinity), m_pPlatform(platform) {
@@ -174,6 +218,12 @@ bool CTrendfitDoc::ApplyFileData(CFileDataDlg& dlg) {
 }
 
 bool CTrendfitDoc::LoadDataSet(DataSet data) {
+    // A not-a-number or an infinity would turn every fit into not-a-number coefficients and
+    // the chart's bounds into nonsense.
+    if (!AllFinite(data.trainX) || !AllFinite(data.trainY) || !AllFinite(data.testX) || !AllFinite(data.testY)) {
+        ShowError(kDataNotFiniteMessage);
+        return false;
+    }
     ResetData();
     m_trainX = std::move(data.trainX);
     m_trainY = std::move(data.trainY);
@@ -199,79 +249,66 @@ bool CTrendfitDoc::LoadDataSet(DataSet data) {
 void CTrendfitDoc::OnCompute() {
     if (m_pPlatform == nullptr) return;
     CStartComputeDlg dlg;
+    dlg.m_nTrainPoints = m_trainX.Size();
+    dlg.m_dMaxAbsX = MaxAbs(m_trainX);
+    dlg.m_bStableFit = m_bStableFit;
     if (!m_pPlatform->DoModal(dlg)) return;
     ApplyCompute(dlg);
 }
 
 bool CTrendfitDoc::ApplyCompute(const CStartComputeDlg& dlg) {
     const int d = dlg.m_nDegree;
-    const double l1 = dlg.m_dLambdaL1;
-    const double l2 = dlg.m_dLambdaL2;
     Output(Format("开始计算%d次曲线...", {d}));
 
+    // The task owns copies of the data: the window repaints from the document meanwhile,
+    // and a cancelled task may still be running when the next command changes it.
+    auto job = std::make_shared<FitJob>();
+    trendfit::CurveFitRequest& request = job->request;
+    request.trainX = m_trainX;
+    request.trainY = m_trainY;
+    request.testX = m_testX;
+    request.testY = m_testY;
     // The degree widened as a signed value would be.
-    const std::size_t degree = static_cast<std::size_t>(static_cast<long long>(d));
-    const char* elapsedPattern = nullptr;
-    const char* namePattern = nullptr;
-    std::uint64_t before = 0;
-    std::uint64_t after = 0;
-    CurveResult curve;
-    try {
-        pct::Vector coefficients;
-        if (dlg.m_bLasso != 0 && dlg.m_bRidge != 0) {
-            elapsedPattern = "弹性网络回归计算结束，用时:%d毫秒。";
-            namePattern = "%d次曲线(弹性网络)";
-            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
-            coefficients = pct::Ko::Trendfit::ElasticNet(m_trainX, m_trainY, l1, l2, degree);
-        } else if (dlg.m_bLasso != 0) {
-            elapsedPattern = "Lasso回归计算结束，用时:%d毫秒。";
-            namePattern = "%d次曲线(Lasso)";
-            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
-            coefficients = pct::Ko::Trendfit::Lasso(m_trainX, m_trainY, l1, degree);
-        } else if (dlg.m_bRidge != 0) {
-            elapsedPattern = "岭回归(Ridge)计算结束，用时:%d毫秒。";
-            namePattern = "%d次曲线(Ridge)";
-            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
-            coefficients = pct::Ko::Trendfit::Ridge(m_trainX, m_trainY, l2, degree);
-        } else {
-            elapsedPattern = "计算结束，用时:%d毫秒。";
-            namePattern = "%d次曲线";
-            before = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
-            coefficients = pct::Ko::Trendfit::Fit(m_trainX, m_trainY, degree);
-        }
-        after = m_pPlatform != nullptr ? m_pPlatform->GetTickCount64() : 0;
+    request.degree = static_cast<std::size_t>(static_cast<long long>(d));
+    request.lambdaL1 = dlg.m_dLambdaL1;
+    request.lambdaL2 = dlg.m_dLambdaL2;
+    request.lasso = dlg.m_bLasso != 0;
+    request.ridge = dlg.m_bRidge != 0;
+    request.stable = m_bStableFit;
+    const FitTexts texts = TextsOf(request);
+    const std::string name = Format(texts.name, {d});
 
-        curve.coefficients = coefficients.ToFeatureDatas();
-        curve.trainError = pct::Ko::Trendfit::ComputErr(m_trainX.ToFeatureDatas(), m_trainY.ToFeatureDatas(),
-                                                        curve.coefficients, false);
-        curve.testError = pct::Ko::Trendfit::ComputErr(m_testX.ToFeatureDatas(), m_testY.ToFeatureDatas(),
-                                                       curve.coefficients, false);
-        curve.lambdaL1 = l1;
-        curve.lambdaL2 = l2;
-        curve.method = ChosenMethod(dlg.m_bLasso != 0, dlg.m_bRidge != 0);
-        curve.trainQuality = pct::Ko::Trendfit::ComputQuality(m_trainX.ToFeatureDatas(), m_trainY.ToFeatureDatas(),
-                                                              curve.coefficients, false);
-        curve.testQuality = pct::Ko::Trendfit::ComputQuality(m_testX.ToFeatureDatas(), m_testY.ToFeatureDatas(),
-                                                             curve.coefficients, false);
-    } catch (const std::exception& e) {
-        ShowError(pct::MessageToUtf8(e.what()));
+    IPlatformServices* platform = m_pPlatform;
+    auto clock = [platform]() -> std::uint64_t { return platform != nullptr ? platform->GetTickCount64() : 0; };
+    auto task = [job, clock](ITaskProgress& progress) {
+        job->outcome = trendfit::RunCurveFit(job->request, clock, progress);
+    };
+    bool finished = true;
+    if (platform != nullptr) {
+        finished = platform->RunCancellable(task, Format("正在计算%s...", {name}));
+    } else {
+        trendfit::RunInPlace(task);
+    }
+    if (!finished) {
+        Output(kCancelledLine);
         return false;
-    } catch (const std::exception* e) {
-        // The vector accessors throw by pointer; the catcher owns the object.
-        const std::string message = e != nullptr ? pct::MessageToUtf8(e->what()) : std::string();
-        delete e;
-        ShowError(message);
+    }
+    const trendfit::CurveFitOutcome& outcome = job->outcome;
+    if (outcome.failed) {
+        ShowError(outcome.error);
         return false;
     }
 
-    const std::string name = Format(namePattern, {d});
-    curve.name = name;
-    Output(Format(elapsedPattern, {trendfit::ElapsedMilliseconds(before, after)}));
+    Output(Format(texts.elapsed, {trendfit::ElapsedMilliseconds(outcome.before, outcome.after)}));
+    if (outcome.conditionNumber > kConditionWarningLimit) {
+        Output(ConditionWarning(outcome.conditionNumber, !request.lasso));
+    }
 
     // Curves are stored under 0, 1, 2, ... and never removed one by one, so the count is
     // always a free index.
     const std::size_t index = m_curves.size();
-    m_curves[index] = std::move(curve);
+    m_curves[index] = outcome.curve;
+    m_curves[index].name = name;
     m_nCurrentCurve = index;
     UpdateAllViews();
     if (g_pDataTreeView != nullptr) g_pDataTreeView->AddCurveItem(name, LowInt32(index));

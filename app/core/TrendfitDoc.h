@@ -44,7 +44,8 @@ public:
     void OnSimulationData();
     // Command "打开": runs the data-import dialog; on OK imports the file it read.
     void OnFileOpen();
-    // Command "Trendfit" under "计算": runs the start-compute dialog; on OK fits a curve.
+    // Command "Trendfit" under "计算": runs the start-compute dialog, which knows the data's
+    // degree limit; on OK fits a curve.
     void OnCompute();
     // Whether the compute command is enabled: exactly when a data set is loaded.
     bool OnUpdateCompute() const { return m_bHasData != 0; }
@@ -68,12 +69,25 @@ public:
     // the result is then false.
     bool ApplySimulationData(const CSimulationDataDlg& dlg);
     bool ApplyFileData(CFileDataDlg& dlg);
+    // The fit runs on copies of the training and test vectors through the platform's
+    // RunCancellable; the document changes only once it has ended. Cancelled, it adds the
+    // line "计算已取消。" after the start line and nothing else. Coefficients that are not
+    // all finite fail like a library failure. When the normal equations computed the fit
+    // and the design's condition number exceeds kConditionWarningLimit, a warning line
+    // follows the elapsed-time line.
     bool ApplyCompute(const CStartComputeDlg& dlg);
 
     // The step both data commands end in: drops the old data set and its curves, takes
     // this one and reports it (tree root, output lines, the data properties and counts, an
-    // emptied curve group, the title). True when it was loaded.
+    // emptied curve group, the title). True when it was loaded. A data set holding a value
+    // that is not a finite number is refused with a message box (kDataNotFiniteMessage)
+    // and the document stays as it was.
     bool LoadDataSet(DataSet data);
+
+    // The option 计算→稳定算法: plain and ridge fits by StableFit. Off at construction; the
+    // window keeps it in its settings.
+    void SetStableFit(bool on) { m_bStableFit = on; }
+    bool IsStableFit() const { return m_bStableFit; }
 
     // Read access for the view, batch mode and tests.
     bool HasData() const { return m_bHasData != 0; }
@@ -96,6 +110,11 @@ public:
     static const char* const kTitleSuffix;        // "-Trendfit"
     static const char* const kSimulationRoot;     // "模拟数据"
     static const char* const kFileRoot;           // "文件数据"
+    static const char* const kDataNotFiniteMessage;  // "数据中含有非数值或无穷大的值"
+    static const char* const kCancelledLine;         // "计算已取消。"
+    // Above this condition number a fit by the normal equations is reported as possibly
+    // inaccurate: they square it, and doubles hold about 16 digits.
+    static constexpr double kConditionWarningLimit = 1e10;
     // The name of a simulated curve in the output: "正弦sin", "二次曲线", "双曲线"; empty
     // for any other function.
     static std::string FunctionName(int funcType);
@@ -120,6 +139,7 @@ private:
     std::map<std::size_t, CurveResult> m_curves;
     std::size_t m_nCurrentCurve = 0;
     std::map<std::size_t, CurveBand> m_bands;  // by curve index, made when first asked for
+    bool m_bStableFit = false;
 
     IPlatformServices* m_pPlatform = nullptr;
 };

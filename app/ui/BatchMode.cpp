@@ -20,7 +20,7 @@ namespace {
 
 struct Option {
     const char* name;
-    const char* valueName;
+    const char* valueName;  // null for a switch
     const char* help;
     const char* defaultValue;
 };
@@ -34,9 +34,14 @@ const Option kOptions[] = {
     {"noise-kind", "uniform|normal", "Distribution of the noise.", "uniform"},
     {"import", "file", "Import a two-column CSV file instead of simulating.", nullptr},
     {"test-percent", "p", "Share of the points kept for testing, 0 to 100.", "20"},
-    {"degree", "d", "Fit a polynomial of this degree (at least 1).", nullptr},
+    {"degree", "d",
+     "Fit a polynomial of this degree: at least 1, at most the limit of the data (the powers of x must "
+     "stay finite and the fit must take seconds, not minutes; a refusal names the limit).",
+     nullptr},
     {"lasso", "weight", "Use the L1 (lasso) penalty with this weight.", nullptr},
     {"ridge", "weight", "Use the L2 (ridge) penalty with this weight.", nullptr},
+    {"stable", nullptr, "Fit plain and ridge polynomials by the stable QR algorithm (menu 计算 → 稳定算法).",
+     nullptr},
     {"image", "file", "Render the chart to this .png or .svg file.", nullptr},
     {"size", "WxH", "Size of the rendered chart in pixels.", "1000x700"},
     {"band", nullptr, "Draw the 95 % confidence band of a plain or ridge curve in --image.", nullptr},
@@ -194,6 +199,17 @@ int Write(bool written, const QString& file, std::ostream& err) {
     return 2;
 }
 
+// Whether `path` can be written, found out before any work: opened for appending, so an
+// existing file keeps its content, and removed again when it did not exist before.
+bool CanWrite(const QString& path) {
+    QFile file(path);
+    const bool existed = file.exists();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    file.close();
+    if (!existed) file.remove();
+    return true;
+}
+
 bool ParseSize(const QString& text, QSize& size) {
     const QStringList parts = text.split('x');
     if (parts.size() != 2) return false;
@@ -248,6 +264,12 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
         }
     }
     const QString json = parser.value("json");
+    for (const QString& file : {image, json}) {
+        if (!file.isEmpty() && !CanWrite(file)) {
+            err << "trendfit: cannot write " << file.toStdString() << '\n';
+            return 2;
+        }
+    }
 
     PrintedOutput output(out);
     // The run reports to its printed output only: panes of a window in the same process
@@ -257,6 +279,7 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
     int status = 0;
     {
         CTrendfitDoc doc(&platform);
+        doc.SetStableFit(parser.isSet("stable"));
         if (parser.isSet("import")) {
             doc.OnFileOpen();
         } else {

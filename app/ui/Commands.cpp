@@ -13,6 +13,7 @@ QString CommandPrompt(int id) {
     case ID_EXPORT_CURVE: return "将当前曲线的阶数、权重、方差和系数保存为 CSV 文件\n导出曲线";
     case ID_VIEW_BAND: return "在当前普通或岭回归曲线周围显示 95% 置信带\n置信带";
     case ID_VIEW_ALL_CURVES: return "同时显示当前数据的全部曲线，当前曲线最粗\n显示全部曲线";
+    case ID_STABLE_FIT: return "用 QR 分解的稳定算法计算普通拟合和岭回归\n稳定算法";
     case ID_FILE_PRINT_SETUP: return "更改打印机选项和打印选项\n打印设置";
     case ID_APP_ABOUT: return "显示程序信息、版本号和版权信息\n关于";
     case ID_APP_EXIT: return "退出应用程序；提示保存文档\n退出";

@@ -67,6 +67,7 @@ QPixmap DrawnPrinter(int side) {
 
 CMainFrame::CMainFrame(CTrendfitDoc& doc, QWidget* parent) : QMainWindow(parent), m_doc(doc) {
     theApp.m_nAppLook = QSettings().value("ApplicationLook", kDefaultAppLook).toUInt();
+    m_doc.SetStableFit(QSettings().value("StableFit", false).toBool());
 
     setObjectName("MainFrame");
     setWindowTitle("无标题 - Trendfit");
@@ -144,6 +145,10 @@ void CMainFrame::CreateMenus() {
     QMenu* compute = menuBar()->addMenu("计算(&C)");
     connect(AddCommand(compute, ID_COMPUTE, "Trendfit(&R)", QKeySequence("Ctrl+R")),
             &QAction::triggered, this, [this] { m_doc.OnCompute(); });
+    QAction* stable = AddCommand(compute, ID_STABLE_FIT, "稳定算法(&S)");
+    stable->setCheckable(true);
+    stable->setChecked(m_doc.IsStableFit());
+    connect(stable, &QAction::toggled, this, &CMainFrame::OnStableFit);
     connect(compute, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUI);
 
     QMenu* view = menuBar()->addMenu("视图(&V)");
@@ -362,6 +367,11 @@ void CMainFrame::OnApplicationLook(unsigned id) {
     update();
     QSettings().setValue("ApplicationLook", id);
     QApplication::restoreOverrideCursor();
+}
+
+void CMainFrame::OnStableFit(bool on) {
+    m_doc.SetStableFit(on);
+    QSettings().setValue("StableFit", on);
 }
 
 void CMainFrame::UpdateCommandUI() {

@@ -57,6 +57,8 @@ public:
 
     // Installs look `id`, re-applies the output fonts, redraws and stores the choice.
     void OnApplicationLook(unsigned id);
+    // The option 计算→稳定算法: hands it to the document and stores it as "StableFit".
+    void OnStableFit(bool on);
     // Enables the compute command exactly while the document holds data, and the curve
     // export while a curve is current.
     void UpdateCommandUI();

@@ -2,6 +2,7 @@
 
 // Fakes of the platform, the panes and the painter for the program's logic tests.
 
+#include <cmath>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -23,6 +24,15 @@ namespace app_fakes {
 
 using chart_test::RecordingPainter;
 
+// A task's progress as a test sets and reads it.
+class FakeProgress : public ITaskProgress {
+public:
+    bool cancelled = false;
+    std::vector<std::pair<int, int>> reports;  // (done, total) in order
+    void SetProgress(int done, int total) override { reports.emplace_back(done, total); }
+    bool IsCancelled() const override { return cancelled; }
+};
+
 // Answers each dialog with a scripted action (none: cancelled) and records what the
 // document asks of the window system.
 class FakePlatform : public IPlatformServices {
@@ -35,6 +45,10 @@ public:
     int updates = 0;
     std::vector<std::uint64_t> ticks;  // handed out in turn; 0 once used up
     std::size_t ticksRead = 0;
+    // When set, the user cancels every task: it still runs to its end here, as a worker
+    // left alone does, but the answer is "cancelled".
+    bool cancelTasks = false;
+    std::vector<std::string> taskLabels;
 
     bool DoModal(CSimulationDataDlg& dlg) override { return simulation && simulation(dlg); }
     bool DoModal(CFileDataDlg& dlg) override { return file && file(dlg); }
@@ -44,6 +58,13 @@ public:
     void UpdateAllViews() override { ++updates; }
     std::uint64_t GetTickCount64() override {
         return ticksRead < ticks.size() ? ticks[ticksRead++] : (++ticksRead, 0);
+    }
+    bool RunCancellable(const std::function<void(ITaskProgress&)>& task, const std::string& label) override {
+        taskLabels.push_back(label);
+        FakeProgress progress;
+        progress.cancelled = cancelTasks;
+        task(progress);
+        return !cancelTasks;
     }
 };
 
@@ -83,6 +104,18 @@ public:
         g_pPropetyChange = nullptr;
     }
 };
+
+// The highest degree whose powers of m (> 1) stay finite, found by trying each: m^d for the
+// stable fit, n (m^d)^2 (n squares summed) for the normal equations.
+inline int PowersLimit(double m, double n, bool stable) {
+    auto finite = [&](int d) {
+        const double p = std::pow(m, d);
+        return stable ? std::isfinite(p) : std::isfinite(n * (p * p));
+    };
+    int d = 0;
+    while (finite(d + 1)) ++d;
+    return d;
+}
 
 // Writes a scratch file under the test temporary directory and returns its path.
 inline std::string WriteFile(const std::string& name, const std::string& content) {

@@ -1,8 +1,10 @@
+#include <algorithm>
 #include <climits>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "app/core/DegreeLimit.h"
 #include "app/core/DialogExchange.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
@@ -206,6 +208,72 @@ TEST(ComputeDialog, AllFieldsCopied) {
     EXPECT_EQ(dlg.m_dLambdaL2, 2.0);
     EXPECT_EQ(dlg.m_bLasso, 1);
     EXPECT_EQ(dlg.m_bRidge, 1);
+}
+
+TEST(ComputeDialog, DegreeAboveTheLimitIsRefusedLast) {
+    CStartComputeDlg dlg;
+    dlg.m_nTrainPoints = 100000;
+    dlg.m_dMaxAbsX = 1.0;  // no power overflows: the time sets the limits
+    dlg.m_bStableFit = true;
+    const trendfit::DegreeLimit normal = trendfit::MaxFitDegree(100000, 1.0, false);
+    const trendfit::DegreeLimit stable = trendfit::MaxFitDegree(100000, 1.0, true);
+    ASSERT_LT(normal.degree, stable.degree);
+    auto message = [](int limit) {
+        return "阶数不能超过" + std::to_string(limit) + "：在100000个训练数据上，更高的阶数计算时间过长。";
+    };
+
+    // The weights are checked before the limit.
+    DialogControls controls = dlg.ToControls();
+    controls.texts[1013] = std::to_string(stable.degree + 1);
+    controls.texts[1016] = "-1";
+    ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1016);
+    controls.texts[1016] = "0.5";
+    dlg.m_nDegree = 7;
+    result = dlg.FromControls(controls);
+    EXPECT_FALSE(result.ok);
+    EXPECT_EQ(result.failedControl, 1013);
+    EXPECT_EQ(result.message, message(stable.degree));
+    EXPECT_EQ(dlg.m_nDegree, 7);  // the refused degree is not taken
+    EXPECT_EQ(dlg.m_dLambdaL2, 0.5);
+
+    // The limit itself passes; with the lasso box set the normal equations compute the fit.
+    controls.texts[1013] = std::to_string(stable.degree);
+    EXPECT_TRUE(dlg.FromControls(controls).ok);
+    controls.values[1017] = 1;
+    EXPECT_EQ(dlg.FromControls(controls).message, message(normal.degree));
+    dlg.m_bStableFit = false;
+    controls.values[1017] = 0;
+    EXPECT_EQ(dlg.FromControls(controls).message, message(normal.degree));
+}
+
+TEST(DegreeLimit, PowersMatchTryingEachDegree) {
+    for (double m : {1.001, 1.5, 3.0, 10.0, 1000.0, 1e100, 1e200, 1e300}) {
+        for (std::size_t n : {1u, 800u, 100000u}) {
+            for (bool stable : {false, true}) {
+                const int powers = app_fakes::PowersLimit(m, static_cast<double>(n), stable);
+                const int time = trendfit::MaxFitDegree(n, 0.5, stable).degree;
+                const trendfit::DegreeLimit limit = trendfit::MaxFitDegree(n, m, stable);
+                EXPECT_EQ(limit.degree, std::min(powers, time)) << m << " " << n << " " << stable;
+                EXPECT_EQ(limit.byPowers, powers < time) << m << " " << n << " " << stable;
+            }
+        }
+    }
+    // The figures the tables of powers give: 3^646 and 10^308 are the last finite ones.
+    EXPECT_EQ(trendfit::MaxFitDegree(800, 3.0, true).degree, 646);
+    EXPECT_EQ(trendfit::MaxFitDegree(1, 10.0, true).degree, 308);
+}
+
+TEST(DegreeLimit, TimeLimitFallsWithThePoints) {
+    EXPECT_EQ(trendfit::MaxFitDegree(0, 1e300, false).degree, INT_MAX);  // such a fit fails at once
+    int previous = INT_MAX;
+    for (std::size_t n : {1u, 100u, 1000u, 10000u, 100000u, 1000000u, 100000000u}) {
+        const trendfit::DegreeLimit limit = trendfit::MaxFitDegree(n, 1.0, false);
+        EXPECT_FALSE(limit.byPowers);
+        EXPECT_TRUE(limit.degree < previous || limit.degree == 1) << n;
+        EXPECT_GE(limit.degree, 1) << n;  // a straight line stays possible
+        previous = limit.degree;
+    }
 }
 
 TEST(FileDialog, DefaultsAndPercentCheck) {

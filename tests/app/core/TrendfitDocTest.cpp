@@ -726,3 +726,214 @@ TEST_F(DocumentTest, QualityAndBandOfEachCurve) {
     EXPECT_NE(doc.CurrentBand().band->HalfWidth(0.0), cases[0].half[0]);
     EXPECT_TRUE(std::isnan(doc.Curves().at(0).testQuality.rSquared));
 }
+
+namespace {
+
+// y = (x - 1005)^2 = 1010025 - 2010 x + x^2 at x = 1000, 1000.5, ..., 1010, all exact. Far
+// from zero, its design of degree 4 has a condition number near 3e11: the normal equations
+// lose every digit of the coefficients (1010025, -2010, 1, 0, 0), a QR fit keeps most.
+std::string FarFromZeroCsv() {
+    std::string csv = "x,y\n";
+    for (int k = 0; k <= 20; ++k) {
+        const double x = 1000.0 + 0.5 * k;
+        csv += trendfit::FormatGeneral(x, 17) + "," + trendfit::FormatGeneral((x - 1005.0) * (x - 1005.0), 17) + "\n";
+    }
+    return csv;
+}
+
+double RelativeDifference(double a, double b) { return std::fabs(a - b) / std::max(std::fabs(a), std::fabs(b)); }
+
+// The largest difference of two coefficient vectors relative to the largest coefficient:
+// coefficients near zero (the even ones of a sine) carry the rounding of the large ones.
+double NormRelativeDifference(const std::vector<double>& a, const std::vector<double>& b) {
+    double difference = 0.0;
+    double size = 0.0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        difference = std::max(difference, std::fabs(a[i] - b[i]));
+        size = std::max(size, std::fabs(a[i]));
+    }
+    return difference / size;
+}
+
+}  // namespace
+
+TEST_F(DocumentTest, ConditionWarningFollowsTheTimeLine) {
+    Import(app_fakes::WriteFile("far.csv", FarFromZeroCsv()), 0.0f);
+    const std::string advice = "警告：设计矩阵条件数为2.95e+11，结果可能不准确，可在 计算→稳定算法 中改用稳定算法。";
+    struct Case {
+        bool lasso, ridge;
+        std::vector<std::string> lines;
+    };
+    const Case cases[] = {
+        {false, false, {"开始计算4次曲线...", "计算结束，用时:0毫秒。", advice, ""}},
+        {false, true, {"开始计算4次曲线...", "岭回归(Ridge)计算结束，用时:0毫秒。", advice, ""}},
+        // The stable algorithm does not compute lasso fits: no advice to use it.
+        {true, false, {"开始计算4次曲线...", "Lasso回归计算结束，用时:0毫秒。", "警告：设计矩阵条件数为2.95e+11，结果可能不准确。", ""}},
+        {true, true, {"开始计算4次曲线...", "弹性网络回归计算结束，用时:0毫秒。", "警告：设计矩阵条件数为2.95e+11，结果可能不准确。", ""}},
+    };
+    for (const Case& c : cases) {
+        ClearRecords();
+        Compute(4, c.lasso, c.ridge, 1e-3, 1e-3);
+        EXPECT_EQ(panes.output, c.lines) << c.lasso << c.ridge;
+    }
+    EXPECT_EQ(doc.Curves().size(), 4u);
+
+    // Degree 3 on the same points (condition near 4e8) and the sine demo at degree 10
+    // (near 3e3) are not warned about.
+    ClearRecords();
+    Compute(3, false, false);
+    EXPECT_EQ(panes.output, (Strings{"开始计算3次曲线...", "计算结束，用时:0毫秒。", ""}));
+    Simulate();
+    ClearRecords();
+    Compute(10, false, false);
+    EXPECT_EQ(panes.output, (Strings{"开始计算10次曲线...", "计算结束，用时:0毫秒。", ""}));
+}
+
+TEST_F(DocumentTest, StableOptionComputesPlainAndRidgeFitsByQR) {
+    EXPECT_FALSE(doc.IsStableFit());
+    Import(app_fakes::WriteFile("far-stable.csv", FarFromZeroCsv()), 0.0f);
+    Compute(4, false, false);
+    const std::vector<double> normal = doc.Curves().at(0).coefficients;
+    doc.SetStableFit(true);
+    ClearRecords();
+    Compute(4, false, false);
+    EXPECT_EQ(panes.output, (Strings{"开始计算4次曲线...", "稳定算法计算结束，用时:0毫秒。", ""}));
+    EXPECT_EQ(panes.tree, (Strings{"item:4次曲线(稳定)#1"}));
+    EXPECT_EQ(platform.taskLabels.back(), "正在计算4次曲线(稳定)...");
+    const std::vector<double> stable = doc.Curves().at(1).coefficients;
+    ASSERT_EQ(stable.size(), 5u);
+    // The exact polynomial, to 9 digits; the normal equations miss its constant by 28 %.
+    EXPECT_LT(RelativeDifference(stable[0], 1010025.0), 1e-9);
+    EXPECT_LT(RelativeDifference(stable[1], -2010.0), 1e-9);
+    EXPECT_LT(RelativeDifference(stable[2], 1.0), 1e-8);
+    EXPECT_LT(std::fabs(stable[3]) * 1010.0 * 1010.0 * 1010.0, 1e-2);
+    EXPECT_LT(std::fabs(stable[4]) * 1010.0 * 1010.0 * 1010.0 * 1010.0, 1e-2);
+    EXPECT_GT(RelativeDifference(normal[0], 1010025.0), 0.2);
+
+    // Ridge goes the same way, lasso and elastic net keep the normal equations.
+    ClearRecords();
+    Compute(2, false, true, 0.0, 0.5);
+    Compute(2, true, false, 0.5, 0.0);
+    Compute(2, true, true, 0.5, 0.5);
+    EXPECT_EQ(panes.tree, (Strings{"item:2次曲线(Ridge,稳定)#2", "item:2次曲线(Lasso)#3", "item:2次曲线(弹性网络)#4"}));
+    EXPECT_EQ(panes.output[1], "岭回归(Ridge)稳定算法计算结束，用时:0毫秒。");
+    EXPECT_EQ(doc.Curves().at(3).coefficients,
+              pct::Ko::Trendfit::Lasso(doc.TrainX(), doc.TrainY(), 0.5, 2).ToFeatureDatas());
+    EXPECT_EQ(doc.Curves().at(4).coefficients,
+              pct::Ko::Trendfit::ElasticNet(doc.TrainX(), doc.TrainY(), 0.5, 0.5, 2).ToFeatureDatas());
+
+    // On well-conditioned data both algorithms agree to 12 digits, ridge weight included:
+    // the stable fit's weight means what Ridge's does.
+    Simulate();
+    for (bool ridge : {false, true}) {
+        doc.SetStableFit(false);
+        Compute(3, false, ridge, 0.0, 0.5);
+        doc.SetStableFit(true);
+        Compute(3, false, ridge, 0.0, 0.5);
+        const std::size_t last = doc.Curves().size() - 1;
+        const std::vector<double>& a = doc.Curves().at(last - 1).coefficients;
+        const std::vector<double>& b = doc.Curves().at(last).coefficients;
+        ASSERT_EQ(a.size(), 4u);
+        ASSERT_EQ(b.size(), 4u);
+        EXPECT_LT(NormRelativeDifference(a, b), 1e-12) << ridge;
+        EXPECT_NE(a, b);  // computed differently all the same
+    }
+}
+
+TEST_F(DocumentTest, CancelledFitLeavesTheDocumentAsItWas) {
+    Simulate();
+    Compute(2, false, false);
+    const ChartData before = doc.GetChartData();
+    ClearRecords();
+    platform.cancelTasks = true;
+    Compute(3, false, true, 0.0, 0.5);
+    EXPECT_EQ(platform.taskLabels.back(), "正在计算3次曲线(Ridge)...");
+    EXPECT_EQ(panes.output, (Strings{"开始计算3次曲线...", "计算已取消。"}));
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    EXPECT_TRUE(panes.tree.empty());
+    EXPECT_TRUE(panes.shownCurves.empty());
+    EXPECT_EQ(platform.updates, 0);
+    ASSERT_EQ(doc.Curves().size(), 1u);
+    EXPECT_EQ(doc.CurrentCurve(), 0u);
+    EXPECT_EQ(doc.GetChartData().coefficients, before.coefficients);
+    EXPECT_EQ(doc.GetChartData().trainError, before.trainError);
+
+    // The next computation is stored as if the cancelled one had never been.
+    platform.cancelTasks = false;
+    ClearRecords();
+    Compute(1, false, false);
+    EXPECT_EQ(panes.tree, (Strings{"item:1次曲线#1"}));
+    EXPECT_EQ(doc.Curves().size(), 2u);
+}
+
+TEST_F(DocumentTest, DataThatIsNotFiniteIsRefused) {
+    Simulate();
+    Compute(1, false, false);
+    const std::vector<double> trainX = Values(doc.TrainX());
+    ClearRecords();
+    auto expectRefused = [&](const char* what) {
+        EXPECT_EQ(platform.messageBoxes, (Strings{"数据中含有非数值或无穷大的值"})) << what;
+        ExpectNothingShown();
+        EXPECT_EQ(Values(doc.TrainX()), trainX) << what;
+        EXPECT_EQ(doc.Curves().size(), 1u) << what;
+        ClearRecords();
+    };
+
+    // x drawn across the whole double range: the range's width overflows.
+    Simulate([](CSimulationDataDlg& dlg) {
+        dlg.m_dXMin = -1e308;
+        dlg.m_dXMax = 1e308;
+    });
+    expectRefused("range");
+    // A "nan" cell among the training rows, an "inf" cell among the test rows.
+    Import(app_fakes::WriteFile("nan.csv", "x,y\n1,2\nnan,3\n3,4\n4,5\n"), 50.0f);
+    expectRefused("nan");
+    Import(app_fakes::WriteFile("inf.csv", "x,y\n1,2\n2,3\n3,4\n4,-inf\n"), 50.0f);
+    expectRefused("inf");
+    DataSet data;
+    data.trainX = pct::Vector(std::vector<double>{1.0});
+    data.trainY = pct::Vector(std::vector<double>{std::numeric_limits<double>::infinity()});
+    EXPECT_FALSE(doc.LoadDataSet(std::move(data)));
+    expectRefused("load");
+}
+
+TEST_F(DocumentTest, CoefficientsThatAreNotFiniteFailTheFit) {
+    // A lasso weight near the largest double over x between 0.01 and 0.1, where the
+    // inverse of X^T X is large: the coefficients overflow.
+    Import(app_fakes::WriteFile("small-x.csv", "x,y\n0.01,1\n0.02,2\n0.03,3\n0.04,4\n0.05,5\n0.06,6\n0.07,7\n"
+                                               "0.08,8\n0.09,9\n0.1,10\n"),
+           0.0f);
+    ClearRecords();
+    Compute(1, true, false, 1e307);
+    EXPECT_EQ(platform.messageBoxes, (Strings{"拟合系数中含有非数值或无穷大的值"}));
+    EXPECT_EQ(panes.output, (Strings{"开始计算1次曲线..."}));
+    EXPECT_TRUE(panes.tree.empty());
+    EXPECT_TRUE(doc.Curves().empty());
+    EXPECT_EQ(platform.updates, 0);
+}
+
+TEST_F(DocumentTest, ComputeDialogKnowsTheDegreeLimit) {
+    Simulate();
+    double maxAbsX = 0.0;
+    for (double x : Values(doc.TrainX())) maxAbsX = std::max(maxAbsX, std::fabs(x));
+    const int normalLimit = app_fakes::PowersLimit(maxAbsX, 800.0, false);
+    const int stableLimit = app_fakes::PowersLimit(maxAbsX, 800.0, true);
+
+    std::vector<trendfit::ExchangeResult> results;
+    platform.compute = [&](CStartComputeDlg& dlg) {
+        EXPECT_EQ(dlg.m_nTrainPoints, 800u);
+        EXPECT_EQ(dlg.m_dMaxAbsX, maxAbsX);
+        EXPECT_EQ(dlg.m_bStableFit, doc.IsStableFit());
+        trendfit::DialogControls controls = dlg.ToControls();
+        controls.texts[CStartComputeDlg::IDC_DEGREE] = "100000";
+        results.push_back(dlg.FromControls(controls));
+        return results.back().ok;
+    };
+    doc.OnCompute();
+    doc.SetStableFit(true);
+    doc.OnCompute();
+    ASSERT_EQ(results.size(), 2u);
+    EXPECT_EQ(results[0].message, "阶数不能超过" + std::to_string(normalLimit) + "：更高次的幂超出双精度浮点数的范围。");
+    EXPECT_EQ(results[1].message, "阶数不能超过" + std::to_string(stableLimit) + "：更高次的幂超出双精度浮点数的范围。");
+    EXPECT_TRUE(doc.Curves().empty());
+}

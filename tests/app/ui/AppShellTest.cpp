@@ -211,6 +211,27 @@ private slots:
         }
     }
 
+    void stableFitIsOffAtFirstAndRemembered() {
+        CMainFrame* frame = Start();
+        QAction* stable = frame->Action(ID_STABLE_FIT);
+        QVERIFY(stable != nullptr);
+        QVERIFY(stable->isCheckable());
+        QVERIFY(!stable->isChecked());
+        QVERIFY(!theApp.Document()->IsStableFit());
+        QCOMPARE(stable->statusTip(), QString("用 QR 分解的稳定算法计算普通拟合和岭回归"));
+        stable->trigger();
+        QVERIFY(theApp.Document()->IsStableFit());
+        QCOMPARE(QSettings().value("StableFit").toBool(), true);
+
+        theApp.ExitInstance();
+        frame = Start();
+        QVERIFY(frame->Action(ID_STABLE_FIT)->isChecked());
+        QVERIFY(theApp.Document()->IsStableFit());
+        frame->Action(ID_STABLE_FIT)->trigger();
+        QVERIFY(!theApp.Document()->IsStableFit());
+        QCOMPARE(QSettings().value("StableFit").toBool(), false);
+    }
+
     void lookOutsideTheTableKeepsTheOffice2007Colour() {
         CMainFrame* frame = Start();
         frame->LookAction(216)->trigger();
@@ -234,7 +255,7 @@ private slots:
                  (QStringList{"模拟数据(&N)", "打开(&O)...", "-", "打印(&P)...", "打印预览(&V)",
                               "打印设置(&R)...", "-", "导出图像(&E)...", "复制图像(&I)", "导出曲线(&U)...",
                               "-", "退出(&X)"}));
-        QCOMPARE(Texts(TopMenu(frame, "计算(&C)")), QStringList{"Trendfit(&R)"});
+        QCOMPARE(Texts(TopMenu(frame, "计算(&C)")), (QStringList{"Trendfit(&R)", "稳定算法(&S)"}));
         QCOMPARE(Texts(TopMenu(frame, "视图(&V)")),
                  (QStringList{"工具栏和停靠窗口(&T)", "状态栏(&S)", "-", "置信带(&B)", "显示全部曲线(&L)", "-",
                               "应用程序外观(&A)"}));

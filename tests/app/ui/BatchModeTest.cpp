@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
 #include <QFileDialog>
 #include <QFile>
 #include <QJsonArray>
@@ -24,6 +25,7 @@
 #include <utility>
 
 #include "app/core/ChartRenderer.h"
+#include "app/core/DegreeLimit.h"
 #include "app/core/TextFormat.h"
 #include "app/core/TrendfitDoc.h"
 #include "app/ui/BatchMode.h"
@@ -97,6 +99,27 @@ ProgramRun RunProgram(const QString& program, const QStringList& arguments, cons
 const QByteArray kCsv = "x,y\n-2,6\n-1.5,3.75\n-1,2\n-0.5,0.75\n0,0\n0.5,-0.25\n1,0\n1.5,0.75\n"
                         "2,2\n2.5,3.75\n3,6\n3.5,8.75\n";
 
+// y = (x - 1005)^2 at x = 1000, 1000.5, ..., 1010: at degree 4 the normal equations lose
+// its coefficients, the stable fit keeps them (the figures are in the document's tests).
+QByteArray FarFromZeroCsv() {
+    QByteArray csv = "x,y\n";
+    for (int k = 0; k <= 20; ++k) {
+        const double x = 1000.0 + 0.5 * k;
+        csv += QByteArray::number(x, 'g', 17) + "," + QByteArray::number((x - 1005.0) * (x - 1005.0), 'g', 17) + "\n";
+    }
+    return csv;
+}
+
+// Lasso at a weight near the largest double over x from 0.01 to 0.1: the coefficients
+// overflow.
+const QByteArray kSmallX = "x,y\n0.01,1\n0.02,2\n0.03,3\n0.04,4\n0.05,5\n0.06,6\n0.07,7\n0.08,8\n0.09,9\n0.1,10\n";
+
+void WriteFile(const QString& path, const QByteArray& content) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(content);
+}
+
 }  // namespace
 
 class BatchModeTest : public QObject {
@@ -107,6 +130,8 @@ private:
     QTemporaryDir m_dir;
     QString m_csv;
     QString m_threeColumns;
+    QString m_far;
+    QString m_smallX;
     CMainFrame* m_frame = nullptr;
 
     QStringList InfoLines() const { return ui_test::Lines(m_frame->OutputWnd()->List(0)); }
@@ -136,6 +161,11 @@ private slots:
         QVERIFY(three.open(QIODevice::WriteOnly));
         three.write("a,b,c\n1,2,3\n");
         three.close();
+        QVERIFY(QDir(m_dir.path()).mkdir("folder.svg"));
+        m_far = m_dir.filePath("far.csv");
+        WriteFile(m_far, FarFromZeroCsv());
+        m_smallX = m_dir.filePath("small-x.csv");
+        WriteFile(m_smallX, kSmallX);
         QVERIFY(theApp.InitInstance());
         m_frame = theApp.MainFrame();
     }
@@ -450,12 +480,37 @@ private slots:
         QTest::newRow("json without a curve")
             << QStringList{"--batch", "--json", "x.json"}
             << "trendfit: --json describes the fitted curve: give --degree\n" << false;
+        QTest::newRow("data not finite") << QStringList{"--batch", "--xmin", "-1e308", "--xmax", "1e308", "--degree", "2"}
+                                         << "trendfit: 数据中含有非数值或无穷大的值\n" << false;
+        QTest::newRow("coefficients not finite")
+            << QStringList{"--batch", "--import", m_smallX, "--test-percent", "0", "--degree", "1", "--lasso", "1e307"}
+            << "trendfit: 拟合系数中含有非数值或无穷大的值\n" << true;
+        // The degree limit: on the 12 parabola points (|x| up to 3.5) the powers set it, for
+        // each algorithm its own; on 100000 points in [-1, 1] the time does.
+        const QStringList parabola{"--batch", "--import", m_csv, "--test-percent", "0", "--degree", "100000"};
+        for (bool stable : {false, true}) {
+            QTest::newRow(stable ? "degree beyond the powers, stable" : "degree beyond the powers")
+                << (stable ? parabola + QStringList{"--stable"} : parabola)
+                << QString("trendfit: --degree: 阶数不能超过%1：更高次的幂超出双精度浮点数的范围。\n")
+                       .arg(MaxFitDegree(12, 3.5, stable).degree)
+                << true;
+        }
+        QTest::newRow("degree beyond the time")
+            << QStringList{"--batch", "--count", "100000", "--xmin", "-1", "--xmax", "1", "--test-percent", "0",
+                           "--degree", "100000"}
+            << QString("trendfit: --degree: 阶数不能超过%1：在100000个训练数据上，更高的阶数计算时间过长。\n")
+                   .arg(MaxFitDegree(100000, 1.0, false).degree)
+            << true;
+        // Found out before any work, for the JSON file and both kinds of picture.
         QTest::newRow("unwritable json")
             << QStringList{"--batch", "--count", "10", "--degree", "1", "--json", m_dir.filePath("no/such/dir/x.json")}
-            << "trendfit: cannot write " + m_dir.filePath("no/such/dir/x.json") + "\n" << true;
+            << "trendfit: cannot write " + m_dir.filePath("no/such/dir/x.json") + "\n" << false;
         QTest::newRow("unwritable image")
             << QStringList{"--batch", "--count", "10", "--image", m_dir.filePath("no/such/dir/x.png")}
-            << "trendfit: cannot write " + m_dir.filePath("no/such/dir/x.png") + "\n" << true;
+            << "trendfit: cannot write " + m_dir.filePath("no/such/dir/x.png") + "\n" << false;
+        QTest::newRow("svg naming a folder")
+            << QStringList{"--batch", "--count", "10", "--degree", "2", "--image", m_dir.filePath("folder.svg")}
+            << "trendfit: cannot write " + m_dir.filePath("folder.svg") + "\n" << false;
     }
 
     void badOptionsAreRefused() {
@@ -467,6 +522,66 @@ private slots:
         QCOMPARE(run.status, 2);
         // Only what ran before the refusal is printed.
         QCOMPARE(!run.out.isEmpty(), printsData);
+    }
+
+    void imageCheckLeavesFilesAsTheyWere() {
+        // The check before the work writes nothing: a run refused later leaves no new file
+        // behind and an old one as it was.
+        const QString fresh = m_dir.filePath("fresh.png");
+        QCOMPARE(Run({"--batch", "--count", "0", "--image", fresh}).status, 2);
+        QVERIFY(!QFile::exists(fresh));
+        const QString old = m_dir.filePath("old.svg");
+        WriteFile(old, "keep");
+        QCOMPARE(Run({"--batch", "--count", "0", "--image", old}).status, 2);
+        QFile file(old);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), QByteArray("keep"));
+    }
+
+    void stableChangesOnlyTheIllConditionedFit() {
+        // The window and batch mode fit the same way with and without 稳定算法; the window
+        // shows the coefficients. Far from zero the normal equations lose them and warn,
+        // while the stable fit finds y = 1010025 - 2010 x + x^2; on the parabola both agree.
+        QAction* stable = m_frame->Action(ID_STABLE_FIT);
+        auto fit = [&](const QString& csv, int degree, bool stableFit) {
+            stable->setChecked(stableFit);
+            const int start = InfoLines().size();
+            RunCommand<FileDataDialog>(ID_FILE_OPEN, [&](FileDataDialog* d) {
+                d->OnChooseFile(csv);
+                ui_test::SetText(d, 1014, "0");
+            });
+            RunCommand<StartComputeDialog>(ID_COMPUTE, [&](StartComputeDialog* d) {
+                ui_test::SetText(d, 1013, QString::number(degree));
+            });
+            QStringList arguments{"--batch", "--import", csv, "--test-percent", "0", "--degree", QString::number(degree)};
+            if (stableFit) arguments << "--stable";
+            const BatchRun batch = Run(arguments);
+            const QStringList window = ui_test::MaskMilliseconds(InfoLines().mid(start));
+            if (batch.status != 0 || ui_test::MaskMilliseconds(batch.Lines()) != window) {
+                qWarning() << "batch" << batch.status << batch.err << batch.Lines() << "window" << window;
+                return std::vector<double>();
+            }
+            const CurveResult* curve = theApp.Document()->FindCurrentCurve();
+            return curve != nullptr ? curve->coefficients : std::vector<double>();
+        };
+        const std::vector<double> normal = fit(m_far, 4, false);
+        QCOMPARE(InfoLines().mid(InfoLines().size() - 2).value(0),
+                 QString("警告：设计矩阵条件数为2.95e+11，结果可能不准确，可在 计算→稳定算法 中改用稳定算法。"));
+        const std::vector<double> exact = fit(m_far, 4, true);
+        QCOMPARE(ui_test::MaskMilliseconds(InfoLines().value(InfoLines().size() - 2)), QString("稳定算法计算结束，用时:#毫秒。"));
+        QCOMPARE(normal.size(), std::size_t(5));
+        QCOMPARE(exact.size(), std::size_t(5));
+        QVERIFY(std::fabs(exact[0] / 1010025.0 - 1.0) < 1e-9);
+        QVERIFY(std::fabs(exact[1] / -2010.0 - 1.0) < 1e-9);
+        QVERIFY(std::fabs(normal[0] / 1010025.0 - 1.0) > 0.2);
+
+        const std::vector<double> a = fit(m_csv, 2, false);
+        const std::vector<double> b = fit(m_csv, 2, true);
+        QCOMPARE(a.size(), std::size_t(3));
+        QCOMPARE(b.size(), std::size_t(3));
+        QVERIFY(a != b);
+        for (std::size_t i = 0; i < 3; ++i) QVERIFY(std::fabs(a[i] - b[i]) <= 1e-12 * std::fabs(a[2]));
+        stable->setChecked(false);
     }
 
     void aFailingFitIsReported() {
@@ -525,7 +640,8 @@ private slots:
         QVERIFY(usage.startsWith("Usage: trendfit"));
         for (const char* option : {"--batch", "--function", "--xmin", "--xmax", "--count", "--noise",
                                    "--noise-kind", "--import", "--test-percent", "--degree", "--lasso",
-                                   "--ridge", "--image", "--size", "--band", "--report", "--json", "--help"}) {
+                                   "--ridge", "--stable", "--image", "--size", "--band", "--report", "--json",
+                                   "--help"}) {
             QVERIFY2(usage.contains(option), option);
         }
     }

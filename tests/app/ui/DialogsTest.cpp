@@ -1,6 +1,6 @@
 // The three input dialogs over their models: what they show when they open, the order in
 // which they check their fields, and that a refused value keeps them open with the field
-// focused and the message shown.
+// focused and the message shown. Then the progress dialog of a long task.
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -8,13 +8,22 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QElapsedTimer>
+#include <QProgressDialog>
 #include <QRadioButton>
 #include <QtTest>
+
+#include <atomic>
+#include <chrono>
+#include <memory>
+#include <stdexcept>
+#include <thread>
 
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
 #include "app/ui/DataDialogs.h"
+#include "app/ui/QtPlatform.h"
 #include "tests/app/ui/UiTestSupport.h"
 
 using ui_test::SetText;
@@ -61,6 +70,25 @@ QString FocusName(QWidget* dialog) {
     QWidget* focus = dialog->focusWidget();
     return focus == nullptr ? QString() : focus->objectName();
 }
+
+void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+// Presses a progress dialog's 取消 button, as the user does.
+void ClickCancel(QProgressDialog* dialog) {
+    if (auto* button = dialog->findChild<QPushButton*>()) button->click();
+}
+
+// A window that notes whether it was painted while a task ran on another thread.
+class PaintWatch : public QWidget {
+public:
+    std::atomic<bool> taskRunning{false};
+    bool paintedDuringTask = false;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (taskRunning) paintedDuringTask = true;
+    }
+};
 
 }  // namespace
 
@@ -365,6 +393,106 @@ private slots:
         QCOMPARE(model.m_dLambdaL2, 0.25);
         QCOMPARE(model.m_bRidge, 1);
         QCOMPARE(model.m_bLasso, 0);
+    }
+
+    // ---- long tasks ----
+
+    void shortTaskRunsOnAWorkerWithoutADialog() {
+        QWidget window;
+        QtPlatform platform(&window, nullptr, {});
+        ui_test::ModalWatch<QProgressDialog> watch(ClickCancel);
+        std::thread::id worker;
+        QVERIFY(platform.RunCancellable([&worker](ITaskProgress&) { worker = std::this_thread::get_id(); }, "x"));
+        QVERIFY(worker != std::thread::id());
+        QVERIFY(worker != std::this_thread::get_id());
+        QVERIFY(!watch.Seen());
+        // The task's exception comes out of the call, on this thread.
+        QString thrown;
+        try {
+            platform.RunCancellable([](ITaskProgress&) { throw std::runtime_error("失败"); }, "x");
+        } catch (const std::runtime_error& e) {
+            thrown = e.what();
+        }
+        QCOMPARE(thrown, QString("失败"));
+    }
+
+    void windowRepaintsWhileATaskRuns() {
+        PaintWatch window;
+        window.resize(200, 100);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QtPlatform platform(&window, &window, {});
+        QTimer::singleShot(100, &window, [&window] { window.update(); });
+        QVERIFY(platform.RunCancellable(
+            [&window](ITaskProgress&) {
+                window.taskRunning = true;
+                Sleep(400);
+                window.taskRunning = false;
+            },
+            "x"));
+        QVERIFY(window.paintedDuringTask);
+    }
+
+    void longTaskShowsProgressAndCanBeCancelled() {
+        QWidget window;
+        QtPlatform platform(&window, nullptr, {});
+        QElapsedTimer clock;
+        qint64 shownAfter = -1;
+        QString label, title, button;
+        int maximum = -1, value = -1;
+        bool modal = false;
+        ui_test::ModalWatch<QProgressDialog> watch([&](QProgressDialog* d) {
+            shownAfter = clock.elapsed();
+            label = d->labelText();
+            title = d->windowTitle();
+            modal = QApplication::activeModalWidget() == d;
+            // The bar follows the task's steps within its refresh interval.
+            static_cast<void>(QTest::qWaitFor([d] { return d->maximum() == 4; }, 2000));
+            maximum = d->maximum();
+            value = d->value();
+            button = d->findChild<QPushButton*>()->text();
+            ClickCancel(d);
+        });
+        std::atomic<bool> release{false};
+        std::atomic<bool> sawCancel{false};
+        clock.start();
+        const bool finished = platform.RunCancellable(
+            [&](ITaskProgress& progress) {
+                progress.SetProgress(1, 4);
+                while (!release) Sleep(5);
+                sawCancel = progress.IsCancelled();
+            },
+            "正在计算3次曲线...");
+        QVERIFY(!finished);
+        QVERIFY(watch.Seen());
+        QVERIFY2(shownAfter >= QtPlatform::kProgressDelayMs, qPrintable(QString::number(shownAfter)));
+        QCOMPARE(label, QString("正在计算3次曲线..."));
+        QCOMPARE(title, QString("Trendfit工具"));
+        QCOMPARE(button, QString("取消"));
+        QCOMPARE(maximum, 4);
+        QCOMPARE(value, 1);
+        QVERIFY(modal);
+        // The call did not wait for the task: it runs on, told that it was cancelled.
+        QCOMPARE(platform.RunningInBackground(), 1);
+        release = true;
+        QTRY_COMPARE(platform.RunningInBackground(), 0);
+        QVERIFY(sawCancel);
+    }
+
+    void closingWaitsForCancelledTasks() {
+        QWidget window;
+        auto platform = std::make_unique<QtPlatform>(&window, nullptr, std::function<void()>());
+        ui_test::ModalWatch<QProgressDialog> watch(ClickCancel);
+        std::atomic<bool> ended{false};
+        QVERIFY(!platform->RunCancellable(
+            [&ended](ITaskProgress&) {
+                Sleep(900);
+                ended = true;
+            },
+            "x"));
+        QVERIFY(!ended);
+        platform.reset();
+        QVERIFY(ended);
     }
 };
 

@@ -10,6 +10,8 @@
 #include <QPrintPreviewDialog>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QImage>
 #include <QListWidget>
 #include <QPainter>
@@ -20,6 +22,7 @@
 #include <algorithm>
 
 #include "app/core/ChartRenderer.h"
+#include "app/core/DegreeLimit.h"
 #include "app/core/TrendfitDoc.h"
 #include "app/ui/ClassView.h"
 #include "app/ui/Commands.h"
@@ -127,6 +130,18 @@ ChartInk MeasureChart(const QImage& picture) {
     }
     return ink;
 }
+
+// Counts the paint events of the widget it watches.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 // What one run of a dialog saw before OK closed it.
 struct DialogSeen {
@@ -524,6 +539,47 @@ private slots:
         QCOMPARE(InfoLines(), lines);
         QCOMPARE(Root()->childCount(), children);
         QCOMPARE(m_doc->TestPoints().size(), points);
+    }
+
+    void aLongFitCanBeCancelled() {
+        // 10000 points in [-2, 2], all for training, and 3/5 of the limit: the fit takes
+        // about a third of the limit's seconds, well over half a second, so the progress
+        // dialog comes.
+        QVERIFY(Simulate("10000", {}, "0").opened);
+        QVERIFY(Compute("1").opened);
+        const QStringList lines = InfoLines();
+        const QStringList grid = GridRows(m_frame->PropertiesWnd());
+        const ChartData before = m_doc->GetChartData();
+        const int degree = MaxFitDegree(10000, 2.0, false).degree * 3 / 5;
+
+        // The view repaints while the fit runs; the dialog then takes the input.
+        PaintCounter counter;
+        m_frame->View()->installEventFilter(&counter);
+        QTimer::singleShot(100, m_frame->View(), [this] { m_frame->View()->update(); });
+        QString label;
+        bool modal = false;
+        int paints = -1;
+        ui_test::ModalWatch<QProgressDialog> progress([&](QProgressDialog* dialog) {
+            label = dialog->labelText();
+            modal = QApplication::activeModalWidget() == dialog;
+            paints = counter.paints;
+            dialog->findChild<QPushButton*>()->click();
+        });
+        QVERIFY(Compute(QString::number(degree)).opened);
+        m_frame->View()->removeEventFilter(&counter);
+        QVERIFY(progress.Seen());
+        QCOMPARE(label, QString("正在计算%1次曲线...").arg(degree));
+        QVERIFY(modal);
+        QVERIFY(paints > 0);
+
+        // Nothing of the fit reaches the document, now or when it ends in the background.
+        const QStringList added{QString("开始计算%1次曲线...").arg(degree), "计算已取消。"};
+        QCOMPARE(InfoLines(), lines + added);
+        QCOMPARE(m_doc->Curves().size(), std::size_t(1));
+        QCOMPARE(m_doc->CurrentCurve(), std::size_t(0));
+        QCOMPARE(m_doc->GetChartData().coefficients, before.coefficients);
+        QCOMPARE(GridRows(m_frame->PropertiesWnd()), grid);
+        QCOMPARE(Root()->childCount(), 1);
     }
 };
 
