@@ -51,18 +51,6 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
     return positions;
 }
 
-// The rows of each tag, in table order.
-std::map<int, detail::ClassRows> RowsByTag(const pct::LCDataTable& table) {
-    std::map<int, size_t> counts;
-    for (const pct::LCDataRow& row : table.rows) ++counts[row.tag];
-    std::map<int, detail::ClassRows> classes;
-    for (const auto& [tag, count] : counts) {
-        classes.emplace(tag, detail::ClassRows(table.featureNames.size(), count));
-    }
-    for (const pct::LCDataRow& row : table.rows) classes.at(row.tag).Append(row.values.data());
-    return classes;
-}
-
 // Judges a row with the model after placing its values at their trained positions; columns
 // not trained are left out, so the sample always has the trained length.
 auto JudgeArranged(LinearClassificationModel& model, const std::vector<size_t>& positions,
@@ -116,11 +104,13 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     // What the trainer's InputAllMatrix and LDA do with that matrix, without building it:
     // the rows split by tag (an int tag survives the matrix's doubles unchanged), exactly
     // two tags, then the discriminant of the two classes.
-    const std::map<int, detail::ClassRows> classes = RowsByTag(table);
+    std::map<int, pct::Matrix> classes = detail::MatricesByTag(
+        rowCount, featureCount, [&table](size_t i) { return table.rows[i].tag; },
+        [&table](size_t i) { return table.rows[i].values.data(); });
     if (classes.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
     const pct::Ko::LCMData data = detail::Discriminant(classes);
     LinearClassifierTrainer newTrainer;
-    for (const auto& [tag, rows] : classes) newTrainer.SetMatrix(tag, rows.ToMatrix());
+    for (auto& [tag, m] : classes) newTrainer.SetMatrix(tag, std::move(m));
     auto newModel = std::make_unique<LinearClassificationModel>(data.weights, data.threshold,
                                                                 data.tagP, data.tagN);
 
