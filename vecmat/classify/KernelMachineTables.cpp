@@ -7,13 +7,6 @@ std::shared_ptr<ISVMKernelFunction> OwnKernel(ISVMKernelFunction* kernel) {
     return std::shared_ptr<ISVMKernelFunction>(kernel, [](ISVMKernelFunction* k) { k->Release(); });
 }
 
-void CheckRowWidths(const pct::LCDataTable& table) {
-    const std::size_t width = table.featureNames.size();
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.values.size() != width) pct::detail::Fail(pct::msg::kTableDataError);
-    }
-}
-
 void CheckTags(const pct::LCDataTable& table, const char* message) {
     for (const pct::LCDataRow& row : table.rows) {
         if (row.tag != 1 && row.tag != -1) pct::detail::Fail(message);

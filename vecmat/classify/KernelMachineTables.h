@@ -22,9 +22,6 @@ namespace pct::Ko::detail {
 // their own Release.
 std::shared_ptr<ISVMKernelFunction> OwnKernel(ISVMKernelFunction* kernel);
 
-// Fails with "数据表中数据错误" when a row's width differs from the header.
-void CheckRowWidths(const pct::LCDataTable& table);
-
 // Fails with `message` when a row's tag is neither 1 nor -1.
 void CheckTags(const pct::LCDataTable& table, const char* message);
 
@@ -50,7 +47,7 @@ pct::Ko::SVMTrainingReport JudgeTrainingRows(pct::LCDataTable& table, Judge&& ju
 template <class Machine>
 pct::Ko::SVMTestReport TestRows(Machine& machine, const std::map<std::string, std::size_t>& featureIndex,
                                 pct::LCDataTable& table) {
-    CheckRowWidths(table);
+    CheckRowWidths(table, pct::msg::kTableDataError);
     const std::vector<std::size_t> position = TrainedPositions(table, featureIndex);
     CheckTags(table, pct::msg::kSvmTestTagInvalid);
 
@@ -70,7 +67,7 @@ pct::Ko::SVMTestReport TestRows(Machine& machine, const std::map<std::string, st
 // Classify: each row's columns taken in table order.
 template <class Machine>
 pct::Ko::SVMClassifyReport ClassifyRows(Machine& machine, pct::LCDataTable& table) {
-    CheckRowWidths(table);
+    CheckRowWidths(table, pct::msg::kTableDataError);
     pct::Ko::SVMClassifyReport report;
     report.rowCount = static_cast<std::int32_t>(table.rows.size());
     CopyJudged(JudgeRows(table, 1, -1,

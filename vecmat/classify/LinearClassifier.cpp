@@ -11,14 +11,6 @@ namespace pct::Ko {
 
 namespace {
 
-// Fails unless every row holds one value per feature name.
-void CheckRowWidths(const pct::LCDataTable& table) {
-    const size_t width = table.featureNames.size();
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.values.size() != width) pct::detail::Fail(pct::msg::kTableDataError);
-    }
-}
-
 // For each column of the table, the trained position of its feature, or `unused` for a
 // column the model was not trained with. Checks, in order: a model exists, the rows match
 // the header, the header has at least the trained number of names, no name repeats, and
@@ -27,7 +19,7 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
                                const std::map<std::string, size_t>& featureIndex, bool trained,
                                size_t unused) {
     if (!trained) pct::detail::Fail(pct::msg::kClassifierNotTrained);
-    CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
     if (table.featureNames.size() < featureIndex.size()) {
         pct::detail::Fail(pct::msg::kFeatureCountMismatch);
     }
@@ -91,7 +83,7 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     const size_t rowCount = table.rows.size();
     const size_t featureCount = table.featureNames.size();
 
-    CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
     // The trainer takes the rows with their tags as one matrix, which cannot be empty.
     if (rowCount == 0) pct::detail::Fail(pct::msg::kMatrixZeroDimension);
 

@@ -49,7 +49,7 @@ double SMOClassifier::Compute(const pct::Vector& x) {
 }
 
 pct::Ko::SVMTrainingReport SMOClassifier::Train(pct::LCDataTable& table) {
-    detail::CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
     detail::CheckTags(table, pct::msg::kSvmTrainingTagInvalid);
     bool positive = false;
     bool negative = false;

@@ -175,7 +175,7 @@ void SupportVectorMachine::KLDA(std::vector<pct::Vector> samples, const pct::Vec
 }
 
 pct::Ko::SVMTrainingReport SupportVectorMachine::Train(pct::LCDataTable& table) {
-    detail::CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
     detail::CheckTags(table, pct::msg::kSvmTrainingTagInvalid);
 
     std::map<std::string, size_t> index;
