@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -21,6 +22,7 @@ namespace bench {
 
 // Console output as usual (without colour codes), plus the best time per iteration of
 // every benchmark (over repetitions, if asked for), in seconds of wall-clock and CPU time.
+// A benchmark with arguments is named "function/arguments", as "BM_Build<T>/20000".
 class BestTimeReporter : public benchmark::ConsoleReporter {
 public:
     BestTimeReporter() : ConsoleReporter(OO_Tabular) {}
@@ -33,7 +35,9 @@ public:
             const double n = static_cast<double>(run.iterations);
             const std::pair<double, double> t(run.real_accumulated_time / n,
                                               run.cpu_accumulated_time / n);
-            auto [it, inserted] = best.emplace(run.run_name.function_name, t);
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty()) name += "/" + run.run_name.args;
+            auto [it, inserted] = best.emplace(name, t);
             if (!inserted) {
                 it->second.first = std::min(it->second.first, t.first);
                 it->second.second = std::min(it->second.second, t.second);
@@ -41,10 +45,10 @@ public:
         }
     }
 
-    // Best real seconds of the named benchmark, 0 when it did not run.
-    double RealSeconds(const std::string& name) const {
+    // Best CPU seconds of the named benchmark, 0 when it did not run.
+    double CpuSeconds(const std::string& name) const {
         const auto it = best.find(name);
-        return it == best.end() ? 0.0 : it->second.first;
+        return it == best.end() ? 0.0 : it->second.second;
     }
 
     std::map<std::string, std::pair<double, double>> best;  // name -> (real, cpu) seconds
@@ -97,21 +101,42 @@ inline double PeakMiB(double (*call)()) {
     return mib;
 }
 
-// One row of the closing table: a benchmark, its label and one call of what it times.
+// One benchmark and row of the closing table: its name, its label and one call of what it
+// times, in milliseconds.
 struct Entry {
     const char* benchmark;
     const char* label;
     double (*call)();
+    int repetitions = 3;
+    int iterations = 0;      // calls per repetition; 0 lets Google Benchmark choose
+    std::int64_t items = 0;  // items one call processes, shown as a rate when above 0
 };
 
-// Probes the peak memory of one call of each entry (first, while no freed memory lies in
-// this process's heap for a child to reuse unseen), runs the benchmarks, then prints
-// `heading` and each entry's best time with its ratio to `reference` and its peak.
+// Registers each entry as a benchmark timing its call, in the order given.
+template <std::size_t N>
+void Register(const Entry (&entries)[N]) {
+    for (const Entry& e : entries) {
+        const Entry entry = e;
+        benchmark::internal::Benchmark* b =
+            benchmark::RegisterBenchmark(entry.benchmark, [entry](benchmark::State& state) {
+                for (auto _ : state) benchmark::DoNotOptimize(entry.call());
+                if (entry.items > 0) state.SetItemsProcessed(state.iterations() * entry.items);
+            });
+        b->Unit(benchmark::kMillisecond)->Repetitions(entry.repetitions);
+        if (entry.iterations > 0) b->Iterations(entry.iterations);
+    }
+}
+
+// Registers the entries, probes the peak memory of one call of each (first, while no freed
+// memory lies in this process's heap for a child to reuse unseen), runs the benchmarks,
+// then prints `heading` and each entry's best time with its ratio to `reference` and its
+// peak.
 template <std::size_t N>
 int RunWithRatioTable(int argc, char** argv, const Entry (&entries)[N], const char* reference,
                       const std::string& heading, const char* labelTitle) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    Register(entries);
     std::map<std::string, double> peaks;
     for (const Entry& e : entries) peaks[e.benchmark] = PeakMiB(e.call);
 

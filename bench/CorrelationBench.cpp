@@ -82,19 +82,6 @@ double SortedSpearman() {
     return 1.0 - 6.0 * d2 / (n * (n * n - 1.0));
 }
 
-void BM_Pearson(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(Pearson());
-}
-void BM_PlainPearson(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(PlainPearson());
-}
-void BM_Spearman(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(Spearman());
-}
-void BM_SortedSpearman(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(SortedSpearman());
-}
-
 const bench::Entry kEntries[] = {
     {"BM_Pearson", "PCCs, 10^7 pairs", Pearson},
     {"BM_PlainPearson", "plain Pearson loop, 10^7", PlainPearson},
@@ -103,11 +90,6 @@ const bench::Entry kEntries[] = {
 };
 
 }  // namespace
-
-BENCHMARK(BM_Pearson)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_PlainPearson)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_Spearman)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_SortedSpearman)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
     Large();

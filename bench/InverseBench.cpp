@@ -37,16 +37,6 @@ double EigenLu() {
 
 double GaussJordan() { return testing_support::plain::PlainInverse(In().a, kSize)[0]; }
 
-void BM_Vecmat(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(Vecmat());
-}
-void BM_EigenLu(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(EigenLu());
-}
-void BM_GaussJordan(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(GaussJordan());
-}
-
 const bench::Entry kEntries[] = {
     {"BM_Vecmat", "Vecmat InverseMatrixEx", Vecmat},
     {"BM_EigenLu", "Eigen LU inverse", EigenLu},
@@ -54,10 +44,6 @@ const bench::Entry kEntries[] = {
 };
 
 }  // namespace
-
-BENCHMARK(BM_Vecmat)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_EigenLu)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_GaussJordan)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
     In();

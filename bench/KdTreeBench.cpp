@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchReport.h"
 #include "vecmat/neighbors/KdTree.h"
 #include "vecmat/neighbors/KdTree2.h"
 
@@ -165,32 +166,12 @@ BENCHMARK(BM_BruteForce) KD_SIZES->Iterations(1);
 
 namespace {
 
-// Console output, plus the best CPU time per iteration of every benchmark and size.
-class SizedReporter : public benchmark::ConsoleReporter {
-public:
-    SizedReporter() : ConsoleReporter(OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
-            const double seconds = run.cpu_accumulated_time / static_cast<double>(run.iterations);
-            const std::string name = run.run_name.function_name + "/" + run.run_name.args;
-            const auto [it, inserted] = best.emplace(name, seconds);
-            if (!inserted) it->second = std::min(it->second, seconds);
-        }
-    }
-
-    std::map<std::string, double> best;
-};
-
 // Best CPU seconds of the named benchmark at size n, 0 when it did not run.
-double Cpu(const SizedReporter& reporter, const std::string& name, std::size_t n) {
-    const auto it = reporter.best.find(name + "/" + std::to_string(n));
-    return it == reporter.best.end() ? 0.0 : it->second;
+double Cpu(const bench::BestTimeReporter& reporter, const std::string& name, std::size_t n) {
+    return reporter.CpuSeconds(name + "/" + std::to_string(n));
 }
 
-void PrintRatios(const SizedReporter& reporter) {
+void PrintRatios(const bench::BestTimeReporter& reporter) {
     std::printf("\nCPU time ratios (best of the run), %zu queries with k = %zu:\n", kQueries, kNeighbours);
     for (std::size_t n : {kLarge, kSmall}) {
         const double build = Cpu(reporter, "BM_NanoflannBuild", n);
@@ -214,7 +195,7 @@ void PrintRatios(const SizedReporter& reporter) {
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SizedReporter reporter;
+    bench::BestTimeReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     PrintRatios(reporter);

@@ -12,11 +12,11 @@
 #include <Eigen/Dense>
 #include <cmath>
 #include <iostream>
-#include <random>
 #include <sstream>
 #include <string>
 
 #include "bench/BenchReport.h"
+#include "bench/BenchTables.h"
 #include "vecmat/Vecmat.h"
 
 namespace {
@@ -27,19 +27,10 @@ constexpr double kSigma = 3.0;
 
 // Two overlapping classes; the first two features carry the label.
 const pct::LCDataTable& Table() {
-    static const pct::LCDataTable table = [] {
-        std::mt19937_64 gen(2024);
-        std::normal_distribution<double> normal(0.0, 1.0);
-        pct::LCDataTable t;
-        for (std::size_t f = 0; f < kFeatures; ++f) t.featureNames.push_back("f" + std::to_string(f));
-        for (std::size_t i = 0; i < kSamples; ++i) {
-            pct::LCDataRow row;
-            for (std::size_t f = 0; f < kFeatures; ++f) row.values.push_back(normal(gen));
-            row.tag = row.values[0] + 0.5 * row.values[1] > 0.3 * normal(gen) ? 1 : -1;
-            t.rows.push_back(row);
-        }
-        return t;
-    }();
+    static const pct::LCDataTable table =
+        bench::TwoClassTable(kSamples, kFeatures, 2024, [](const std::vector<double>& x, double noise) {
+            return x[0] + 0.5 * x[1] > 0.3 * noise ? 1 : -1;
+        });
     return table;
 }
 
@@ -76,22 +67,12 @@ double EigenReference() {
     return a[0];
 }
 
-void Timed(benchmark::State& state, double (*train)()) {
-    for (auto _ : state) benchmark::DoNotOptimize(train());
-}
-
-void BM_SupportVectorMachineTrain(benchmark::State& state) { Timed(state, Library); }
-void BM_EigenReference(benchmark::State& state) { Timed(state, EigenReference); }
-
 const bench::Entry kEntries[] = {
-    {"BM_SupportVectorMachineTrain", "SupportVectorMachine::Train", Library},
-    {"BM_EigenReference", "Eigen reference", EigenReference},
+    {"BM_SupportVectorMachineTrain", "SupportVectorMachine::Train", Library, 3, 1},
+    {"BM_EigenReference", "Eigen reference", EigenReference, 3, 1},
 };
 
 }  // namespace
-
-BENCHMARK(BM_SupportVectorMachineTrain)->Unit(benchmark::kMillisecond)->Repetitions(3)->Iterations(1);
-BENCHMARK(BM_EigenReference)->Unit(benchmark::kMillisecond)->Repetitions(3)->Iterations(1);
 
 int main(int argc, char** argv) {
     Table();

@@ -142,16 +142,6 @@ double VecmatTrain() {
     return classifier.Train(table).errorRateRatio;
 }
 
-void Timed(benchmark::State& state, double (*call)()) {
-    for (auto _ : state) benchmark::DoNotOptimize(call());
-}
-
-void BM_VecmatLda(benchmark::State& state) { Timed(state, VecmatLda); }
-void BM_PlainLoops(benchmark::State& state) { Timed(state, PlainLda); }
-void BM_EigenLda(benchmark::State& state) { Timed(state, EigenLdaOnly); }
-void BM_VecmatTrain(benchmark::State& state) { Timed(state, VecmatTrain); }
-void BM_EigenTrain(benchmark::State& state) { Timed(state, EigenTrainFromTable); }
-
 const bench::Entry kEntries[] = {
     {"BM_VecmatLda", "LinearClassifierTrainer::LDA", VecmatLda},
     {"BM_PlainLoops", "plain loops", PlainLda},
@@ -178,12 +168,6 @@ bool ModelAgrees() {
 }
 
 }  // namespace
-
-BENCHMARK(BM_VecmatLda)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_EigenLda)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_PlainLoops)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_VecmatTrain)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_EigenTrain)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
     Table();

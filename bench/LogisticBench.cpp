@@ -112,20 +112,12 @@ double PlainTrain() { return plain::LogisticTheta(Table())[0]; }
 double EigenTrain() { return Eigens().Train(false)[0]; }
 double EigenTrainReusingExp() { return Eigens().Train(true)[0]; }
 
-void Timed(benchmark::State& state, double (*train)()) {
-    for (auto _ : state) benchmark::DoNotOptimize(train());
-}
-
-void BM_VecmatTrain(benchmark::State& state) { Timed(state, VecmatTrain); }
-void BM_PlainLoops(benchmark::State& state) { Timed(state, PlainTrain); }
-void BM_EigenSameSteps(benchmark::State& state) { Timed(state, EigenTrain); }
-void BM_EigenReusingExp(benchmark::State& state) { Timed(state, EigenTrainReusingExp); }
-
 const bench::Entry kEntries[] = {
-    {"BM_VecmatTrain", "LogicClassifier::Train", VecmatTrain},
-    {"BM_PlainLoops", "plain loops, Vector per row", PlainTrain},
-    {"BM_EigenSameSteps", "Eigen, same steps", EigenTrain},
-    {"BM_EigenReusingExp", "Eigen, e^z reused", EigenTrainReusingExp},
+    {"BM_VecmatTrain", "LogicClassifier::Train", VecmatTrain, 3, 1},
+    {"BM_EigenSameSteps", "Eigen, same steps", EigenTrain, 3, 1},
+    {"BM_EigenReusingExp", "Eigen, e^z reused", EigenTrainReusingExp, 3, 1},
+    // The plain loops take several times as long; one run shows the gain.
+    {"BM_PlainLoops", "plain loops, Vector per row", PlainTrain, 1, 1},
 };
 
 // Train's theta against the plain loops (bits) and Eigen (to 1e-9).
@@ -148,12 +140,6 @@ bool ThetaAgrees() {
 }
 
 }  // namespace
-
-BENCHMARK(BM_VecmatTrain)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_EigenSameSteps)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-BENCHMARK(BM_EigenReusingExp)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
-// The plain loops take several times as long; one run shows the gain.
-BENCHMARK(BM_PlainLoops)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 int main(int argc, char** argv) {
     if (!ThetaAgrees()) return 1;

@@ -42,16 +42,6 @@ double EigenProduct() {
 
 double PlainLoop() { return testing_support::plain::PlainProduct(In().a, In().b, kSize, kSize, kSize)[0]; }
 
-void BM_Vecmat(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(Vecmat());
-}
-void BM_Eigen(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(EigenProduct());
-}
-void BM_PlainLoop(benchmark::State& state) {
-    for (auto _ : state) benchmark::DoNotOptimize(PlainLoop());
-}
-
 const bench::Entry kEntries[] = {
     {"BM_Vecmat", "Vecmat operator*", Vecmat},
     {"BM_Eigen", "Eigen product", EigenProduct},
@@ -59,10 +49,6 @@ const bench::Entry kEntries[] = {
 };
 
 }  // namespace
-
-BENCHMARK(BM_Vecmat)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_Eigen)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_PlainLoop)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
     In();

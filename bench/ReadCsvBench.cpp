@@ -77,23 +77,12 @@ double ReadWithGetline() {
     return values.back();
 }
 
-void Timed(benchmark::State& state, double (*reader)()) {
-    for (auto _ : state) benchmark::DoNotOptimize(reader());
-    state.SetItemsProcessed(static_cast<int64_t>(state.iterations() * kLines));
-}
-
-void BM_ReadCSV(benchmark::State& state) { Timed(state, ReadWithDataModel); }
-void BM_GetlineStrtod(benchmark::State& state) { Timed(state, ReadWithGetline); }
-
 const bench::Entry kEntries[] = {
-    {"BM_ReadCSV", "DataModel::ReadCSV", ReadWithDataModel},
-    {"BM_GetlineStrtod", "getline + strtod reference", ReadWithGetline},
+    {"BM_ReadCSV", "DataModel::ReadCSV", ReadWithDataModel, 3, 0, kLines},
+    {"BM_GetlineStrtod", "getline + strtod reference", ReadWithGetline, 3, 0, kLines},
 };
 
 }  // namespace
-
-BENCHMARK(BM_ReadCSV)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_GetlineStrtod)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
     File();  // written by this process, before the memory probes

@@ -12,11 +12,11 @@
 
 #include <cmath>
 #include <cstdio>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "bench/BenchReport.h"
+#include "bench/BenchTables.h"
 #include "vecmat/Vecmat.h"
 
 namespace {
@@ -27,20 +27,10 @@ const double kSigma = std::sqrt(static_cast<double>(kFeatures));
 
 // Two overlapping classes; the first three features carry the label.
 const pct::LCDataTable& Table() {
-    static const pct::LCDataTable table = [] {
-        std::mt19937_64 gen(99);
-        std::normal_distribution<double> normal(0.0, 1.0);
-        pct::LCDataTable t;
-        for (std::size_t f = 0; f < kFeatures; ++f) t.featureNames.push_back("f" + std::to_string(f));
-        for (std::size_t i = 0; i < kSamples; ++i) {
-            pct::LCDataRow row;
-            for (std::size_t f = 0; f < kFeatures; ++f) row.values.push_back(normal(gen));
-            const double score = row.values[0] + row.values[1] * row.values[2];
-            row.tag = score > 0.5 * normal(gen) ? 1 : -1;
-            t.rows.push_back(row);
-        }
-        return t;
-    }();
+    static const pct::LCDataTable table =
+        bench::TwoClassTable(kSamples, kFeatures, 99, [](const std::vector<double>& x, double noise) {
+            return x[0] + x[1] * x[2] > 0.5 * noise ? 1 : -1;
+        });
     return table;
 }
 
@@ -122,14 +112,6 @@ void Compare() {
     svm_free_and_destroy_model(&model);
 }
 
-void Timed(benchmark::State& state, double (*train)()) {
-    for (auto _ : state) benchmark::DoNotOptimize(train());
-}
-
-void BM_SMOClassifier(benchmark::State& state) { Timed(state, Library); }
-void BM_Libsvm(benchmark::State& state) { Timed(state, Libsvm); }
-void BM_LibsvmNoShrinking(benchmark::State& state) { Timed(state, LibsvmNoShrinking); }
-
 const bench::Entry kEntries[] = {
     {"BM_SMOClassifier", "SMOClassifier::Train", Library},
     {"BM_Libsvm", "libsvm", Libsvm},
@@ -137,10 +119,6 @@ const bench::Entry kEntries[] = {
 };
 
 }  // namespace
-
-BENCHMARK(BM_SMOClassifier)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_Libsvm)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_LibsvmNoShrinking)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
     Compare();

@@ -44,15 +44,6 @@ double StableFit() { return pct::Ko::Trendfit::StableFit(Sample().x, Sample().y,
 double StableRidge() { return pct::Ko::Trendfit::StableFit(Sample().x, Sample().y, kDegree, 0.5)[0]; }
 double Condition() { return pct::Ko::Trendfit::ConditionNumber(Sample().x, kDegree); }
 
-void Timed(benchmark::State& state, double (*call)()) {
-    for (auto _ : state) benchmark::DoNotOptimize(call());
-}
-
-void BM_Fit(benchmark::State& state) { Timed(state, Fit); }
-void BM_StableFit(benchmark::State& state) { Timed(state, StableFit); }
-void BM_StableRidge(benchmark::State& state) { Timed(state, StableRidge); }
-void BM_ConditionNumber(benchmark::State& state) { Timed(state, Condition); }
-
 const bench::Entry kEntries[] = {
     {"BM_Fit", "Fit", Fit},
     {"BM_StableFit", "StableFit", StableFit},
@@ -61,11 +52,6 @@ const bench::Entry kEntries[] = {
 };
 
 }  // namespace
-
-BENCHMARK(BM_Fit)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_StableFit)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_StableRidge)->Unit(benchmark::kMillisecond)->Repetitions(3);
-BENCHMARK(BM_ConditionNumber)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 int main(int argc, char** argv) {
     Sample();

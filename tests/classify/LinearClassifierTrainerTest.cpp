@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "tests/support/TestSupport.h"
@@ -164,6 +165,24 @@ TEST(LinearClassifierTrainer, SetMatrixChecksWidthBeforeTheClassCount) {
     trainer.SetMatrix(3, Rows(1, 2, {9, 9}));  // replacing a held class is allowed
     EXPECT_EQ(trainer.GetTags(), (std::vector<size_t>{3, 8}));
     EXPECT_EQ(trainer.GetMatrix(3), Rows(1, 2, {9, 9}));
+    EXPECT_EQ(trainer.GetMatrix(8), Rows(1, 2, {5, 6}));
+}
+
+// A matrix handed over by move is taken only when it is accepted.
+TEST(LinearClassifierTrainer, SetMatrixByMoveKeepsARejectedMatrix) {
+    LinearClassifierTrainer trainer;
+    trainer.SetMatrix(3, Rows(2, 2, {1, 2, 3, 4}));
+    Matrix wide = Rows(1, 3, {1, 2, 3});
+    EXPECT_THROW_MSG(trainer.SetMatrix(5, std::move(wide)), "设置的特征矩阵纬度与其他类别不同");
+    EXPECT_EQ(wide, Rows(1, 3, {1, 2, 3}));
+    Matrix second = Rows(1, 2, {5, 6});
+    trainer.SetMatrix(8, std::move(second));
+    EXPECT_TRUE(second.IsEmpty());
+    Matrix third = Rows(1, 2, {7, 8});
+    EXPECT_THROW_MSG(trainer.SetMatrix(9, std::move(third)), "特征矩阵已经有了两种类别，不能再设置其他类别了");
+    EXPECT_EQ(third, Rows(1, 2, {7, 8}));
+    EXPECT_EQ(trainer.GetTags(), (std::vector<size_t>{3, 8}));
+    EXPECT_EQ(trainer.GetMatrix(3), Rows(2, 2, {1, 2, 3, 4}));
     EXPECT_EQ(trainer.GetMatrix(8), Rows(1, 2, {5, 6}));
 }
 

@@ -155,6 +155,9 @@ TEST(MatrixAccess, PointAccessChecksBothIndices) {
     EXPECT_THROW_MSG(m.SetPointValue(0, 3, 1), "矩阵索引越界");
     EXPECT_THROW_MSG(Matrix().GetPointValue(0, 0), "矩阵索引越界");
     ExpectMatrix(m, 2, 3, {1, 2, 3, -4, 5, 6});
+    // Data reads the same elements row after row.
+    EXPECT_EQ(std::vector<double>(m.Data(), m.Data() + 6), (std::vector<double>{1, 2, 3, -4, 5, 6}));
+    EXPECT_EQ(Matrix().Data(), nullptr);
 }
 
 TEST(MatrixShape, TestsOfAnEmptyMatrixFail) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 
 #include "tests/neighbors/KdTreeTestSupport.h"
 #include "tests/support/TestSupport.h"
@@ -65,6 +66,27 @@ TEST(KdTree2Table, SavedTableAnswersLikeTheOriginal) {
     EXPECT_EQ(restored.GetNodes().size(), 23u);
     EXPECT_EQ(restored.GetDimCount(), 1u);
     EXPECT_EQ(restored.GetNodes()[4].dim, -1);
+}
+
+TEST(KdTree2Table, RenumberedTableAnswersLikeTheOriginal) {
+    // The nodes of a built table in reverse order after the root (entry e moves to 302 - e),
+    // links renumbered with them: still one tree, though no longer in pre-order.
+    KdTree2 original;
+    original.CtreatTree(RandomPoints(300, 5));
+    const std::vector<Node>& built = std::as_const(original).GetNodes();
+    const auto moved = [](std::size_t e) { return e < 2 || e > 300 ? e : 302 - e; };
+    std::vector<Node> renumbered(built.size());
+    for (std::size_t e = 0; e < built.size(); ++e) {
+        Node node = built[e];
+        node.id = moved(node.id);
+        node.left = moved(node.left);
+        node.right = moved(node.right);
+        node.parent = moved(node.parent);
+        renumbered[moved(e)] = node;
+    }
+    KdTree2 restored;
+    restored.LoadData(renumbered);
+    ExpectSameAnswers(original, restored, 13);
 }
 
 TEST(KdTree2Table, RebuildStartsFromAFreshTable) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include "tests/neighbors/KdTreeReference.h"
@@ -59,7 +60,89 @@ std::vector<KdTree2::KdTreeNode> ReferenceNodes(const KdTreeDataTable& table, co
     return kdref::Build(table, kdref::Dims{tree.GetDisDims(), tree.GetConDims()});
 }
 
+// Rows of uniform values, so that distances hardly ever tie, or of values on a grid of
+// eighths, so that some do; every dimension declared continuous.
+KdTreeDataTable ScatteredTable(std::mt19937& rng, std::size_t n, std::size_t dims, bool grid) {
+    std::uniform_real_distribution<double> u(-4.0, 4.0);
+    KdTreeDataTable table;
+    table.dimTypes.assign(dims, 0);
+    for (std::size_t i = 0; i < n; ++i) {
+        std::vector<double> v(dims);
+        for (double& x : v) x = grid ? std::round(8.0 * u(rng)) / 8.0 : u(rng);
+        table.rows.push_back({v, static_cast<std::int32_t>(i + 1000)});
+    }
+    return table;
+}
+
+// Both trees, and a KdTree2 whose table was handed out (so that it walks the table
+// itself), answer every query with every k as the old walk over the old build does.
+void ExpectWalksAnswers(const KdTreeDataTable& table, const std::vector<std::vector<double>>& queries,
+                        const std::vector<std::size_t>& ks) {
+    KdTree linked;
+    linked.CtreatTree(table);
+    KdTree2 flat;
+    flat.CtreatTree(table);
+    KdTree2 handedOut(flat);
+    handedOut.GetNodes();
+    const std::vector<KdTree2::KdTreeNode> reference = ReferenceNodes(table, flat);
+    for (const std::vector<double>& query : queries) {
+        for (std::size_t k : ks) {
+            SCOPED_TRACE(testing::Message() << "k = " << k);
+            const std::vector<NearbyPoint> want = kdref::Query(reference, query, k);
+            ExpectSameAnswer(want, linked.FindNearbyPoints(query, k));
+            ExpectSameAnswer(want, flat.FindNearbyPoints(query, k));
+            ExpectSameAnswer(want, handedOut.FindNearbyPoints(query, k));
+        }
+    }
+}
+
 }  // namespace
+
+// Scattered rows, where one search for the nearest rows answers, and rows on a grid, where
+// ties hand many queries back to the walk: random queries inside and beyond the rows and
+// stored points, k from 1 to every row.
+TEST(KdTreeBitIdentity, QueriesOfScatteredRowsMatchTheOldWalk) {
+    std::mt19937 rng(2024);
+    std::uniform_real_distribution<double> around(-6.0, 6.0);
+    for (std::size_t n : {std::size_t{2}, std::size_t{7}, std::size_t{63}, std::size_t{257}, std::size_t{3000}}) {
+        for (std::size_t dims : {1, 2, 3, 5}) {
+            for (bool grid : {false, true}) {
+                SCOPED_TRACE(testing::Message() << n << " rows, " << dims << " dimensions, grid " << grid);
+                const KdTreeDataTable table = ScatteredTable(rng, n, dims, grid);
+                std::vector<std::vector<double>> queries;
+                for (int q = 0; q < 8; ++q) {
+                    std::vector<double> query(dims);
+                    for (double& v : query) v = around(rng);
+                    queries.push_back(query);
+                }
+                queries.push_back(table.rows[rng() % n].values);
+                queries.push_back(table.rows[rng() % n].values);
+                std::vector<std::size_t> ks{1, 2, 8, 33};
+                if (n <= 257) ks.insert(ks.end(), {n - 1, n});
+                ExpectWalksAnswers(table, queries, ks);
+            }
+        }
+    }
+}
+
+// Where the walk does not report the nearest rows, the answer stays the walk's. A
+// dimension declared two-valued that holds four values puts rows beyond the plane of the
+// root (0.5), whose side the climb then skips; and a row within 2^-52 of the query that
+// the descent meets first is reported before a row at the query itself.
+TEST(KdTreeBitIdentity, AnswersStayTheWalksWhereItMissesTheNearest) {
+    const KdTreeDataTable declared = kdtest::Table({{1, 0}, {3, 1}, {2, 2}, {0.5, 3}}, {1, 0});
+    const std::vector<double> atRow2{2, 2};
+    ExpectWalksAnswers(declared, {atRow2, {1.5, 0.5}}, {1, 2, 3});
+    KdTree tree;
+    tree.CtreatTree(declared);
+    EXPECT_EQ(tree.FindNearbyPoints(atRow2, 1)[0].index, 1u);  // row 2 itself is at distance 0
+
+    const double justAbove = 1.0 + std::ldexp(1.0, -52);
+    const KdTreeDataTable close = kdtest::Column({-5, -4, 1, justAbove, 7, 8});
+    ExpectWalksAnswers(close, {{1.0}, {justAbove}}, {1, 2, 3});
+    tree.CtreatTree(close);
+    EXPECT_EQ(tree.FindNearbyPoints({1.0}, 1)[0].index, 3u);  // the root, not row 2 at distance 0
+}
 
 // Both trees are built node for node as before and answer every query with the same
 // neighbours in the same order, ties included: tables of repeated rows and grid values,
@@ -78,7 +161,7 @@ TEST(KdTreeBitIdentity, BuildAndQueriesMatchTheOldWalks) {
                 KdTree linked;
                 linked.CtreatTree(table);
                 const std::vector<KdTree2::KdTreeNode> reference = ReferenceNodes(table, flat);
-                ExpectSameNodes(reference, flat.GetNodes());
+                ExpectSameNodes(reference, std::as_const(flat).GetNodes());
                 KdTree2 fromReference;
                 fromReference.LoadData(reference);
                 EXPECT_EQ(kdtest::PreOrder(linked), kdtest::PreOrder(fromReference));

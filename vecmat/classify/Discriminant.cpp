@@ -55,23 +55,6 @@ double Largest(const std::vector<double>& v) {
 
 }  // namespace
 
-ClassRows::ClassRows(const pct::Matrix& m) : count(m.GetRowCount()), width(m.GetColumnCount()) {
-    values.reserve(count * width);
-    for (size_t r = 0; r < count; ++r) {
-        for (size_t j = 0; j < width; ++j) values.push_back(m.GetPointValue(r, j));
-    }
-}
-
-void ClassRows::Append(const double* row) {
-    values.insert(values.end(), row, row + width);
-    ++count;
-}
-
-pct::Matrix ClassRows::ToMatrix() const {
-    if (values.empty()) return pct::Matrix();
-    return pct::Matrix(count, width, values.data());
-}
-
 pct::Vector ClassRows::ColumnMeans() const {
     std::vector<double> sums(width, 0.0);
     for (size_t r = 0; r < count; ++r) {
@@ -87,7 +70,7 @@ std::vector<double> ClassRows::Projections(const pct::Vector& w) const {
     if (count > 0 && w.Size() != width) pct::detail::Fail(pct::msg::kDotSizeMismatch);
     const std::vector<double> weights = Values(w);
     std::vector<double> projections(count);
-    pct::detail::RowDots(values.data(), width, weights.data(), width, count, projections.data());
+    pct::detail::RowDots(values, width, weights.data(), width, count, projections.data());
     return projections;
 }
 
@@ -139,6 +122,12 @@ pct::Ko::LCMData Discriminant(const std::map<int, ClassRows>& classes) {
         sP > sN ? 0.5 * (Smallest(a) + Largest(b)) : 0.5 * (Largest(a) + Smallest(b));
 
     return pct::Ko::LCMData{w, threshold, tagP, tagN};
+}
+
+pct::Ko::LCMData Discriminant(const std::map<int, pct::Matrix>& matrices) {
+    std::map<int, ClassRows> classes;
+    for (const auto& [tag, m] : matrices) classes.emplace(tag, ClassRows(m));
+    return Discriminant(classes);
 }
 
 }  // namespace pct::Ko::detail

@@ -1,8 +1,8 @@
 #pragma once
 
-// The two-class Fisher discriminant on the samples of each class held in one flat array.
-// LinearClassifierTrainer::LDA copies its class matrices into such arrays; LinearClassifier
-// fills them straight from its table. Internal header.
+// The two-class Fisher discriminant on the samples of each class held in one matrix, read
+// in place. LinearClassifierTrainer and LinearClassifier build those matrices with
+// MatricesByTag. Internal header.
 
 #include <cstddef>
 #include <map>
@@ -14,21 +14,16 @@
 
 namespace pct::Ko::detail {
 
-// The samples of one class, row after row.
+// The samples of one class, row after row: a view of a class matrix, which must outlive it.
 struct ClassRows {
+    const double* values = nullptr;
     size_t count = 0;
     size_t width = 0;
-    std::vector<double> values;
 
-    // Room for `rows` samples of `width` values, none held yet.
-    ClassRows(size_t width, size_t rows) : width(width) { values.reserve(rows * width); }
-    explicit ClassRows(const pct::Matrix& m);
+    explicit ClassRows(const pct::Matrix& m)
+        : values(m.Data()), count(m.GetRowCount()), width(m.GetColumnCount()) {}
 
-    // Appends one sample of `width` values.
-    void Append(const double* row);
-    const double* Row(size_t r) const { return values.data() + r * width; }
-    // The samples as one matrix row each; an empty matrix when there are no values.
-    pct::Matrix ToMatrix() const;
+    const double* Row(size_t r) const { return values + r * width; }
     // Mean of each column: the column's sum in row order divided by the row count.
     pct::Vector ColumnMeans() const;
     // w . x of every sample; fails as the dot product does when w has another length.
@@ -40,5 +35,30 @@ struct ClassRows {
 // and the threshold halfway between the innermost projections of the two classes. Fails
 // with the messages of LinearClassifierTrainer::LDA.
 pct::Ko::LCMData Discriminant(const std::map<int, ClassRows>& classes);
+
+// The discriminant of the class matrices, keyed by tag.
+pct::Ko::LCMData Discriminant(const std::map<int, pct::Matrix>& matrices);
+
+// The samples of each tag as one matrix, in sample order: sample i of `rows` has the tag
+// tagOf(i) and the `width` values at valuesOf(i). A tag whose samples hold no values gets
+// an empty matrix.
+template <class TagOf, class ValuesOf>
+std::map<int, pct::Matrix> MatricesByTag(size_t rows, size_t width, TagOf&& tagOf, ValuesOf&& valuesOf) {
+    std::map<int, size_t> counts;
+    for (size_t i = 0; i < rows; ++i) ++counts[tagOf(i)];
+    std::map<int, std::vector<double>> values;
+    for (const auto& [tag, count] : counts) values[tag].reserve(count * width);
+    for (size_t i = 0; i < rows; ++i) {
+        const double* x = valuesOf(i);
+        std::vector<double>& into = values.at(tagOf(i));
+        into.insert(into.end(), x, x + width);
+    }
+    std::map<int, pct::Matrix> matrices;
+    for (const auto& [tag, count] : counts) {
+        const std::vector<double>& v = values.at(tag);
+        matrices.emplace(tag, v.empty() ? pct::Matrix() : pct::Matrix(count, width, v.data()));
+    }
+    return matrices;
+}
 
 }  // namespace pct::Ko::detail

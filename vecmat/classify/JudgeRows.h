@@ -1,14 +1,24 @@
 #pragma once
 
-// The pass every classifier's Train, Test and Classify ends with: judge each row of the
-// table, write the judgement into the row's `result` and count it. Internal header.
+// What every classifier's Train, Test and Classify share: the check of the rows' widths
+// and the pass they end with, which judges each row of the table, writes the judgement
+// into the row's `result` and counts it. Internal header.
 
 #include <cstddef>
 #include <cstdint>
 
+#include "vecmat/Messages.h"
 #include "vecmat/classify/LCDataTable.h"
 
 namespace pct::Ko::detail {
+
+// Fails with `message` unless every row holds one value per feature name.
+inline void CheckRowWidths(const pct::LCDataTable& table, const char* message) {
+    const size_t width = table.featureNames.size();
+    for (const pct::LCDataRow& row : table.rows) {
+        if (row.values.size() != width) pct::detail::Fail(message);
+    }
+}
 
 // The counts of one pass, for a classifier judging the tags tagP and tagN.
 struct JudgementCounts {

@@ -11,14 +11,6 @@ namespace pct::Ko {
 
 namespace {
 
-// Fails unless every row holds one value per feature name.
-void CheckRowWidths(const pct::LCDataTable& table) {
-    const size_t width = table.featureNames.size();
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.values.size() != width) pct::detail::Fail(pct::msg::kTableDataError);
-    }
-}
-
 // For each column of the table, the trained position of its feature, or `unused` for a
 // column the model was not trained with. Checks, in order: a model exists, the rows match
 // the header, the header has at least the trained number of names, no name repeats, and
@@ -27,7 +19,7 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
                                const std::map<std::string, size_t>& featureIndex, bool trained,
                                size_t unused) {
     if (!trained) pct::detail::Fail(pct::msg::kClassifierNotTrained);
-    CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
     if (table.featureNames.size() < featureIndex.size()) {
         pct::detail::Fail(pct::msg::kFeatureCountMismatch);
     }
@@ -49,18 +41,6 @@ std::vector<size_t> MapColumns(const pct::LCDataTable& table,
     }
     if (known != featureIndex.size()) pct::detail::Fail(pct::msg::kFeatureNameMismatch);
     return positions;
-}
-
-// The rows of each tag, in table order.
-std::map<int, detail::ClassRows> RowsByTag(const pct::LCDataTable& table) {
-    std::map<int, size_t> counts;
-    for (const pct::LCDataRow& row : table.rows) ++counts[row.tag];
-    std::map<int, detail::ClassRows> classes;
-    for (const auto& [tag, count] : counts) {
-        classes.emplace(tag, detail::ClassRows(table.featureNames.size(), count));
-    }
-    for (const pct::LCDataRow& row : table.rows) classes.at(row.tag).Append(row.values.data());
-    return classes;
 }
 
 // Judges a row with the model after placing its values at their trained positions; columns
@@ -103,7 +83,7 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     const size_t rowCount = table.rows.size();
     const size_t featureCount = table.featureNames.size();
 
-    CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
     // The trainer takes the rows with their tags as one matrix, which cannot be empty.
     if (rowCount == 0) pct::detail::Fail(pct::msg::kMatrixZeroDimension);
 
@@ -116,11 +96,13 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     // What the trainer's InputAllMatrix and LDA do with that matrix, without building it:
     // the rows split by tag (an int tag survives the matrix's doubles unchanged), exactly
     // two tags, then the discriminant of the two classes.
-    const std::map<int, detail::ClassRows> classes = RowsByTag(table);
+    std::map<int, pct::Matrix> classes = detail::MatricesByTag(
+        rowCount, featureCount, [&table](size_t i) { return table.rows[i].tag; },
+        [&table](size_t i) { return table.rows[i].values.data(); });
     if (classes.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
     const pct::Ko::LCMData data = detail::Discriminant(classes);
     LinearClassifierTrainer newTrainer;
-    for (const auto& [tag, rows] : classes) newTrainer.SetMatrix(tag, rows.ToMatrix());
+    for (auto& [tag, m] : classes) newTrainer.SetMatrix(tag, std::move(m));
     auto newModel = std::make_unique<LinearClassificationModel>(data.weights, data.threshold,
                                                                 data.tagP, data.tagN);
 

@@ -18,6 +18,15 @@ int TagFromValue(double value) {
     return INT_MIN;
 }
 
+// SetMatrix's checks: the trainer never grows past two classes, and a class is as wide as
+// the first one held.
+void CheckNewClass(const std::map<int, pct::Matrix>& held, int tag, const pct::Matrix& m) {
+    if (!held.empty() && m.GetColumnCount() != held.begin()->second.GetColumnCount()) {
+        pct::detail::Fail(pct::msg::kClassWidthMismatch);
+    }
+    if (held.size() == 2 && held.find(tag) == held.end()) pct::detail::Fail(pct::msg::kAlreadyTwoClasses);
+}
+
 }  // namespace
 
 LinearClassifierTrainer::LinearClassifierTrainer() = default;
@@ -43,26 +52,15 @@ void LinearClassifierTrainer::InputAllMatrix(const pct::Matrix& all) {
     const size_t features = columns - 1;
 
     // The rows of each tag, one after another.
+    const double* values = all.Data();
     std::vector<int> tags(rows);
-    std::map<int, size_t> counts;
-    for (size_t i = 0; i < rows; ++i) {
-        tags[i] = TagFromValue(all.GetPointValue(i, features));
-        ++counts[tags[i]];
-    }
-    if (counts.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
-    std::map<int, detail::ClassRows> samples;
-    for (const auto& [tag, count] : counts) {
-        samples.emplace(tag, detail::ClassRows(features, count));
-    }
-    std::vector<double> row(features);
-    for (size_t i = 0; i < rows; ++i) {
-        for (size_t j = 0; j < features; ++j) row[j] = all.GetPointValue(i, j);
-        samples.at(tags[i]).Append(row.data());
-    }
+    for (size_t i = 0; i < rows; ++i) tags[i] = TagFromValue(values[i * columns + features]);
+    std::map<int, pct::Matrix> built = detail::MatricesByTag(
+        rows, features, [&tags](size_t i) { return tags[i]; },
+        [values, columns](size_t i) { return values + i * columns; });
+    if (built.size() != 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
 
-    // Build both matrices before storing either, then move them in without allocating.
-    std::map<int, pct::Matrix> built;
-    for (const auto& [tag, rowsOfTag] : samples) built.emplace(tag, rowsOfTag.ToMatrix());
+    // Move both matrices in without allocating.
     while (!built.empty()) {
         auto node = built.extract(built.begin());
         auto held = classMatrices.find(node.key());
@@ -75,15 +73,14 @@ void LinearClassifierTrainer::InputAllMatrix(const pct::Matrix& all) {
 }
 
 void LinearClassifierTrainer::SetMatrix(int tag, const pct::Matrix& m) {
-    if (!classMatrices.empty() &&
-        m.GetColumnCount() != classMatrices.begin()->second.GetColumnCount()) {
-        pct::detail::Fail(pct::msg::kClassWidthMismatch);
-    }
-    if (classMatrices.size() == 2 && classMatrices.find(tag) == classMatrices.end()) {
-        pct::detail::Fail(pct::msg::kAlreadyTwoClasses);
-    }
+    CheckNewClass(classMatrices, tag, m);
     pct::Matrix copy(m);
     classMatrices[tag] = std::move(copy);
+}
+
+void LinearClassifierTrainer::SetMatrix(int tag, pct::Matrix&& m) {
+    CheckNewClass(classMatrices, tag, m);
+    classMatrices[tag] = std::move(m);
 }
 
 std::vector<size_t> LinearClassifierTrainer::GetTags() const {
@@ -104,9 +101,7 @@ pct::Ko::LCMData LinearClassifierTrainer::LDA() const {
     // Without a second class there is nothing to discriminate against.
     if (classMatrices.size() < 2) pct::detail::Fail(pct::msg::kNotTwoClasses);
 
-    std::map<int, detail::ClassRows> classes;
-    for (const auto& [tag, m] : classMatrices) classes.emplace(tag, detail::ClassRows(m));
-    return detail::Discriminant(classes);
+    return detail::Discriminant(classMatrices);
 }
 
 }  // namespace pct::Ko

@@ -28,6 +28,8 @@ public:
     // Sets one class directly; never lets the trainer grow past two classes, and only takes
     // a matrix as wide as the first class.
     void SetMatrix(int tag, const pct::Matrix& m);
+    // The same, taking the matrix over instead of copying it (left as it was on failure).
+    void SetMatrix(int tag, pct::Matrix&& m);
     // The tags held, ascending, each converted to size_t by sign extension.
     std::vector<size_t> GetTags() const;
     // A copy of the class matrix of `tag`.

@@ -23,13 +23,6 @@ constexpr size_t kMaxSteps = 1000;
 constexpr double kStepSize = 0.1;
 constexpr double kLossTolerance = 1e-10;
 
-void CheckRowWidths(const pct::LCDataTable& table) {
-    const size_t width = table.featureNames.size();
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.values.size() != width) pct::detail::Fail(pct::msg::kTrainingDataError);
-    }
-}
-
 void CheckTags(const pct::LCDataTable& table) {
     for (const pct::LCDataRow& row : table.rows) {
         if (row.tag != 0 && row.tag != 1) pct::detail::Fail(pct::msg::kLogisticTagNotBinary);
@@ -164,7 +157,7 @@ LogicClassifier& LogicClassifier::operator=(LogicClassifier&& other) noexcept = 
 LogicClassifier::~LogicClassifier() = default;
 
 pct::Ko::LgTrainingReport LogicClassifier::Train(pct::LCDataTable& table) {
-    CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTrainingDataError);
     CheckTags(table);
     // Without rows there is no sample to size theta from.
     if (table.rows.empty()) pct::detail::Fail(pct::msg::kTrainingDataError);
@@ -194,7 +187,7 @@ pct::Ko::LgTrainingReport LogicClassifier::Train(pct::LCDataTable& table) {
 }
 
 pct::Ko::LgTestReport LogicClassifier::Test(pct::LCDataTable& table) {
-    CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTrainingDataError);
     CheckTags(table);
 
     const detail::JudgementCounts counts = detail::JudgeRows(table, 1, 0, JudgeRow(theta));
@@ -206,7 +199,7 @@ pct::Ko::LgTestReport LogicClassifier::Test(pct::LCDataTable& table) {
 }
 
 pct::Ko::LgClassifyReport LogicClassifier::Classify(pct::LCDataTable& table) {
-    CheckRowWidths(table);
+    detail::CheckRowWidths(table, pct::msg::kTrainingDataError);
 
     const detail::JudgementCounts counts = detail::JudgeRows(table, 1, 0, JudgeRow(theta));
     pct::Ko::LgClassifyReport report;

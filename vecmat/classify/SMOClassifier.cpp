@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "vecmat/Messages.h"
+#include "vecmat/classify/KernelMachineTables.h"
 #include "vecmat/classify/SMOSolver.h"
 
 namespace pct::Ko {
@@ -14,43 +15,12 @@ namespace {
 constexpr std::size_t kMebibyte = std::size_t(1) << 20;
 constexpr std::size_t kDefaultCacheMegabytes = 100;
 
-// Kernels are destroyed through their own Release.
-std::shared_ptr<ISVMKernelFunction> OwnKernel(ISVMKernelFunction* kernel) {
-    if (kernel == nullptr) kernel = new SVMLinearKernel();
-    return std::shared_ptr<ISVMKernelFunction>(kernel, [](ISVMKernelFunction* k) { k->Release(); });
-}
-
 bool FinitePositive(double value) { return std::isfinite(value) && value > 0.0; }
-
-void CheckRowWidths(const pct::LCDataTable& table) {
-    const std::size_t width = table.featureNames.size();
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.values.size() != width) pct::detail::Fail(pct::msg::kTableDataError);
-    }
-}
-
-void CheckTags(const pct::LCDataTable& table, const char* message) {
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.tag != 1 && row.tag != -1) pct::detail::Fail(message);
-    }
-}
-
-// Counts a judged row in a training or test report.
-template <class Report>
-void Tally(Report& report, const pct::LCDataRow& row) {
-    if (row.result == 1) {
-        ++report.judgedP;
-        if (row.tag != 1) ++report.wrongP;
-    } else {
-        ++report.judgedN;
-        if (row.tag != -1) ++report.wrongN;
-    }
-}
 
 }  // namespace
 
 SMOClassifier::SMOClassifier(ISVMKernelFunction* kernel, double C, double tolerance)
-    : kernel(OwnKernel(kernel)),
+    : kernel(detail::OwnKernel(kernel)),
       C(C),
       tolerance(tolerance),
       cacheBytes(kDefaultCacheMegabytes * kMebibyte),
@@ -79,8 +49,8 @@ double SMOClassifier::Compute(const pct::Vector& x) {
 }
 
 pct::Ko::SVMTrainingReport SMOClassifier::Train(pct::LCDataTable& table) {
-    CheckRowWidths(table);
-    CheckTags(table, pct::msg::kSvmTrainingTagInvalid);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
+    detail::CheckTags(table, pct::msg::kSvmTrainingTagInvalid);
     bool positive = false;
     bool negative = false;
     for (const pct::LCDataRow& row : table.rows) (row.tag == 1 ? positive : negative) = true;
@@ -115,59 +85,22 @@ pct::Ko::SVMTrainingReport SMOClassifier::Train(pct::LCDataTable& table) {
     coefficients = std::move(keptCoefficients);
     bias = solution.bias;
 
-    pct::Ko::SVMTrainingReport report;
-    report.trained = true;
-    report.rowCount = static_cast<std::int32_t>(rowCount);
-    for (std::size_t i = 0; i < rowCount; ++i) {
-        // f(sample i) as Compute forms it, with the kernel values of the training samples.
+    // f(sample i) as Compute forms it, with the kernel values of the training samples.
+    return detail::JudgeTrainingRows(table, [this, &rows](std::size_t i) {
         double f = 0.0;
         for (std::size_t s = 0; s < supportIndices.size(); ++s) {
             f += coefficients[s] * rows.Value(supportIndices[s], i);
         }
-        table.rows[i].result = f + bias > 0.0 ? 1 : -1;
-        Tally(report, table.rows[i]);
-    }
-    return report;
+        return f + bias > 0.0 ? 1 : -1;
+    });
 }
 
 pct::Ko::SVMTestReport SMOClassifier::Test(pct::LCDataTable& table) {
-    CheckRowWidths(table);
-    if (table.featureNames.size() != featureIndex.size()) {
-        pct::detail::Fail(pct::msg::kSvmTestHeaderMismatch);
-    }
-    std::vector<std::size_t> position;
-    for (const std::string& name : table.featureNames) {
-        const auto found = featureIndex.find(name);
-        if (found == featureIndex.end()) pct::detail::Fail(pct::msg::kSvmTestHeaderMismatch);
-        position.push_back(found->second);
-    }
-    CheckTags(table, pct::msg::kSvmTestTagInvalid);
-
-    pct::Ko::SVMTestReport report;
-    report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        pct::Vector sample(row.values.size());
-        for (std::size_t j = 0; j < row.values.size(); ++j)
-            sample.SetValue(position[j], row.values[j]);
-        row.result = Compute(sample) > 0.0 ? 1 : -1;
-        Tally(report, row);
-    }
-    return report;
+    return detail::TestRows(*this, featureIndex, table);
 }
 
 pct::Ko::SVMClassifyReport SMOClassifier::Classify(pct::LCDataTable& table) {
-    CheckRowWidths(table);
-    pct::Ko::SVMClassifyReport report;
-    report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    for (pct::LCDataRow& row : table.rows) {
-        row.result = Classify(row.values);
-        if (row.result == 1) {
-            ++report.judgedP;
-        } else {
-            ++report.judgedN;
-        }
-    }
-    return report;
+    return detail::ClassifyRows(*this, table);
 }
 
 int SMOClassifier::Classify(const pct::Vector& x) { return Compute(x) > 0.0 ? 1 : -1; }

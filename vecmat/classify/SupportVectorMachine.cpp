@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "vecmat/Messages.h"
-#include "vecmat/classify/JudgeRows.h"
+#include "vecmat/classify/KernelMachineTables.h"
 #include "vecmat/core/Matrix.h"
 
 namespace pct::Ko {
@@ -76,35 +76,12 @@ std::vector<double> SolveRegularised(const pct::Matrix& within, double mu,
     return x;
 }
 
-// The kernel's deleter: kernels are destroyed through their own Release.
-void ReleaseKernel(ISVMKernelFunction* kernel) {
-    if (kernel != nullptr) kernel->Release();
-}
-
-std::shared_ptr<ISVMKernelFunction> Own(ISVMKernelFunction* kernel) {
-    if (kernel == nullptr) kernel = new SVMLinearKernel();
-    return std::shared_ptr<ISVMKernelFunction>(kernel, ReleaseKernel);
-}
-
-void CheckRowWidths(const pct::LCDataTable& table) {
-    const size_t width = table.featureNames.size();
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.values.size() != width) pct::detail::Fail(pct::msg::kTableDataError);
-    }
-}
-
-void CheckTags(const pct::LCDataTable& table, const char* message) {
-    for (const pct::LCDataRow& row : table.rows) {
-        if (row.tag != 1 && row.tag != -1) pct::detail::Fail(message);
-    }
-}
-
 }  // namespace
 
-SupportVectorMachine::SupportVectorMachine() : kernel(Own(new SVMLinearKernel())), bias(0.0) {}
+SupportVectorMachine::SupportVectorMachine() : kernel(detail::OwnKernel(nullptr)), bias(0.0) {}
 
 SupportVectorMachine::SupportVectorMachine(ISVMKernelFunction* kernel)
-    : kernel(Own(kernel)), bias(0.0) {}
+    : kernel(detail::OwnKernel(kernel)), bias(0.0) {}
 
 SupportVectorMachine::SupportVectorMachine(const SupportVectorMachine& other) = default;
 
@@ -198,8 +175,8 @@ void SupportVectorMachine::KLDA(std::vector<pct::Vector> samples, const pct::Vec
 }
 
 pct::Ko::SVMTrainingReport SupportVectorMachine::Train(pct::LCDataTable& table) {
-    CheckRowWidths(table);
-    CheckTags(table, pct::msg::kSvmTrainingTagInvalid);
+    detail::CheckRowWidths(table, pct::msg::kTableDataError);
+    detail::CheckTags(table, pct::msg::kSvmTrainingTagInvalid);
 
     std::map<std::string, size_t> index;
     for (size_t j = 0; j < table.featureNames.size(); ++j) index[table.featureNames[j]] = j;
@@ -215,68 +192,15 @@ pct::Ko::SVMTrainingReport SupportVectorMachine::Train(pct::LCDataTable& table) 
 
     KLDA(samples, labelValues);
     featureIndex = std::move(index);
-
-    pct::Ko::SVMTrainingReport report;
-    report.trained = true;
-    report.rowCount = static_cast<std::int32_t>(rowCount);
-    report.tagP = 1;
-    report.tagN = -1;
-    detail::CopyJudgedAndWrong(
-        detail::JudgeRows(table, 1, -1,
-                          [this, &samples](size_t i, const pct::LCDataRow&) {
-                              return Classify(samples[i]);
-                          }),
-        report);
-    return report;
+    return detail::JudgeTrainingRows(table, [this, &samples](size_t i) { return Classify(samples[i]); });
 }
 
 pct::Ko::SVMTestReport SupportVectorMachine::Test(pct::LCDataTable& table) {
-    CheckRowWidths(table);
-    if (table.featureNames.size() != featureIndex.size()) {
-        pct::detail::Fail(pct::msg::kSvmTestHeaderMismatch);
-    }
-    for (const std::string& name : table.featureNames) {
-        if (featureIndex.find(name) == featureIndex.end()) {
-            pct::detail::Fail(pct::msg::kSvmTestHeaderMismatch);
-        }
-    }
-    CheckTags(table, pct::msg::kSvmTestTagInvalid);
-
-    // Where each table column goes in the training layout.
-    std::vector<size_t> position;
-    position.reserve(table.featureNames.size());
-    for (const std::string& name : table.featureNames) position.push_back(featureIndex.at(name));
-
-    pct::Ko::SVMTestReport report;
-    report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    report.tagP = 1;
-    report.tagN = -1;
-    detail::CopyJudgedAndWrong(
-        detail::JudgeRows(table, 1, -1,
-                          [this, &position](size_t, const pct::LCDataRow& row) {
-                              pct::Vector sample(row.values.size());
-                              for (size_t j = 0; j < row.values.size(); ++j) {
-                                  sample.SetValue(position[j], row.values[j]);
-                              }
-                              return Classify(sample);
-                          }),
-        report);
-    return report;
+    return detail::TestRows(*this, featureIndex, table);
 }
 
 pct::Ko::SVMClassifyReport SupportVectorMachine::Classify(pct::LCDataTable& table) {
-    CheckRowWidths(table);
-
-    pct::Ko::SVMClassifyReport report;
-    report.rowCount = static_cast<std::int32_t>(table.rows.size());
-    report.tagP = 1;
-    report.tagN = -1;
-    detail::CopyJudged(detail::JudgeRows(table, 1, -1,
-                                         [this](size_t, const pct::LCDataRow& row) {
-                                             return Classify(pct::Vector(row.values));
-                                         }),
-                       report);
-    return report;
+    return detail::ClassifyRows(*this, table);
 }
 
 int SupportVectorMachine::Classify(const pct::Vector& x) { return Compute(x) > 0.0 ? 1 : -1; }

@@ -18,10 +18,9 @@ using cpu::Store;
 
 constexpr double kEpsilon = 2.220446049250313e-16;
 
-// Pivot steps are taken on a panel of this many columns; their effect on the columns right
-// of it is then replayed chunk by chunk, a chunk of about kChunkBytes staying in the
+// Pivot steps are taken on a panel of kPanelColumns columns; their effect on the columns
+// right of it is then replayed chunk by chunk, a chunk of about kChunkBytes staying in the
 // second-level cache while all the panel's steps pass over it.
-constexpr size_t kPanelColumns = 32;
 constexpr size_t kChunkBytes = 256 * 1024;
 // Back elimination clears a block of this many rows with every row below it in turn.
 constexpr size_t kBackRows = 16;
@@ -240,6 +239,14 @@ VECMAT_ALWAYS_INLINE inline void BackEliminateBody(double* m, size_t rows, size_
     }
 }
 
+VECMAT_AVX2 void PivotStepAvx2(double* m, size_t rows, size_t columns, size_t start, double zero, bool fuzzy) {
+    Step<Double4>(m, rows, columns, start, columns, zero, fuzzy, nullptr);
+}
+
+void PivotStepGeneric(double* m, size_t rows, size_t columns, size_t start, double zero, bool fuzzy) {
+    Step<Double2>(m, rows, columns, start, columns, zero, fuzzy, nullptr);
+}
+
 VECMAT_AVX2 void EchelonAvx2(double* m, size_t rows, size_t columns, double zero, bool fuzzy) {
     EchelonBody<Double4>(m, rows, columns, zero, fuzzy);
 }
@@ -259,7 +266,10 @@ void BackEliminateGeneric(double* m, size_t rows, size_t columns) {
 }  // namespace
 
 void PivotStep(double* m, size_t rows, size_t columns, size_t start, double zero, bool fuzzy) {
-    Step<Double2>(m, rows, columns, start, columns, zero, fuzzy, nullptr);
+    if (cpu::UseAvx2())
+        PivotStepAvx2(m, rows, columns, start, zero, fuzzy);
+    else
+        PivotStepGeneric(m, rows, columns, start, zero, fuzzy);
 }
 
 void Echelon(double* m, size_t rows, size_t columns, double zero, bool fuzzy) {

@@ -125,6 +125,8 @@ size_t Matrix::GetRowCount() const { return rows; }
 
 size_t Matrix::GetColumnCount() const { return columns; }
 
+const double* Matrix::Data() const { return data; }
+
 void Matrix::Print() const {
     for (size_t r = 0; r < rows; ++r) {
         const double* row = data + r * columns;

@@ -41,6 +41,9 @@ public:
     void SetPointValue(size_t row, size_t column, double value);
     size_t GetRowCount() const;
     size_t GetColumnCount() const;
+    // The elements, row after row (null for a matrix without storage); valid while the
+    // matrix lives and keeps its shape.
+    const double* Data() const;
     void Print() const;
 
     // Shape tests.

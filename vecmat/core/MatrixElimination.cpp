@@ -54,16 +54,24 @@ void Matrix::SimpleColmunTransFuzzy(size_t start, double tolerance) {
     detail::PivotStep(data, rows, columns, start, tolerance, true);
 }
 
-// The steps SimpleColmunTrans(0), SimpleColmunTrans(1), ... taken together, so that they
-// can pass over a block of the matrix while it is in cache.
+// The steps SimpleColmunTrans(0), SimpleColmunTrans(1), ... A wide matrix takes them
+// together, so that they can pass over a block of it while it is in cache.
 void Matrix::ToRowEchelonMatrix() {
     if (IsEmpty()) return;
-    detail::Echelon(data, rows, columns, kEpsilon, false);
+    if (columns > detail::kPanelColumns) {
+        detail::Echelon(data, rows, columns, kEpsilon, false);
+    } else {
+        for (size_t s = 0; s < std::min(rows, columns); ++s) SimpleColmunTrans(s);
+    }
 }
 
 void Matrix::ToRowEchelonMatrixFuzzy(double tolerance) {
     if (IsEmpty()) return;
-    detail::Echelon(data, rows, columns, tolerance, true);
+    if (columns > detail::kPanelColumns) {
+        detail::Echelon(data, rows, columns, tolerance, true);
+    } else {
+        for (size_t s = 0; s < std::min(rows, columns); ++s) SimpleColmunTransFuzzy(s, tolerance);
+    }
 }
 
 void Matrix::TransformationRowSimplest() {

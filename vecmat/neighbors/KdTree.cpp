@@ -1,86 +1,17 @@
 #include "vecmat/neighbors/KdTree.h"
 
-#include <algorithm>
-#include <cstring>
-#include <limits>
 #include <memory>
 #include <utility>
 
-#include "vecmat/neighbors/KdTreeSearch.h"
+#include "vecmat/neighbors/KdTreeFlat.h"
 #include "vecmat/neighbors/KdTreeShared.h"
 
 namespace pct::Ko {
-
-namespace detail {
-
-// A KdTree's nodes numbered in pre-order, each a record of its links, its splitting
-// dimension and its point side by side, so that a query's step to a node reads one place.
-// Rows and labels, needed only for the answer, lie apart.
-class KdTreeFlat {
-public:
-    static constexpr std::size_t kNone = std::numeric_limits<std::size_t>::max();
-
-    KdTreeFlat(std::size_t width, std::size_t count) : width_(width), stride_(kPoint + width) {
-        data_.reserve(count * stride_);
-        rows_.reserve(count);
-        labels_.reserve(count);
-    }
-
-    // Appends a node without children; returns its number.
-    std::size_t Add(std::size_t parent, std::size_t dim) {
-        const std::size_t e = rows_.size();
-        data_.resize(data_.size() + stride_);
-        rows_.push_back(0);
-        labels_.push_back(0);
-        SetWord(e, kLeft, kNone);
-        SetWord(e, kRight, kNone);
-        SetWord(e, kParent, parent);
-        SetWord(e, kDim, dim);
-        return e;
-    }
-    void SetChild(std::size_t e, bool left, std::size_t child) { SetWord(e, left ? kLeft : kRight, child); }
-    void SetRow(std::size_t e, std::size_t row, std::int32_t label, const double* values) {
-        rows_[e] = row;
-        labels_[e] = label;
-        std::copy(values, values + width_, data_.begin() + e * stride_ + kPoint);
-    }
-
-    std::size_t Left(std::size_t e) const { return Word(e, kLeft); }
-    std::size_t Right(std::size_t e) const { return Word(e, kRight); }
-    std::size_t Parent(std::size_t e) const { return Word(e, kParent); }
-    std::size_t Dim(std::size_t e) const { return Word(e, kDim); }
-    const double* Point(std::size_t e) const { return data_.data() + e * stride_ + kPoint; }
-    std::size_t Width() const { return width_; }
-    std::size_t Row(std::size_t e) const { return rows_[e]; }
-    std::int32_t Label(std::size_t e) const { return labels_[e]; }
-
-private:
-    // Slots of a record: four words (stored in doubles' places), then the point.
-    static constexpr std::size_t kLeft = 0, kRight = 1, kParent = 2, kDim = 3, kPoint = 4;
-
-    std::size_t Word(std::size_t e, std::size_t slot) const {
-        std::size_t word;
-        std::memcpy(&word, data_.data() + e * stride_ + slot, sizeof word);
-        return word;
-    }
-    void SetWord(std::size_t e, std::size_t slot, std::size_t word) {
-        std::memcpy(data_.data() + e * stride_ + slot, &word, sizeof word);
-    }
-
-    std::size_t width_;
-    std::size_t stride_;
-    std::vector<double> data_;
-    std::vector<std::size_t> rows_;
-    std::vector<std::int32_t> labels_;
-};
-
-}  // namespace detail
 
 namespace {
 
 using Node = KdTree::KdTreeNode;
 using detail::KdTreeFlat;
-
 
 // Releases a subtree without recursion: a tree of many equal rows can be very deep.
 void ReleaseNodes(Node* top) {
@@ -116,16 +47,14 @@ public:
     Handle MakeRoot(std::size_t dim) {
         holder_.root = new Node();
         holder_.root->dim = static_cast<std::int32_t>(dim);
-        return Add(holder_.root, KdTreeFlat::kNone);
+        return Add(holder_.root, KdTreeFlat::kNone, false);
     }
     Handle MakeChild(Handle parent, bool left, std::size_t dim) {
         Node* child = new Node();
         child->dim = static_cast<std::int32_t>(dim);
         child->parent = parent.node;
         (left ? parent.node->left : parent.node->right) = child;
-        const Handle made = Add(child, parent.number);
-        flat_.SetChild(parent.number, left, made.number);
-        return made;
+        return Add(child, parent.number, left);
     }
     void Fill(Handle node, std::size_t row, const double* values, std::int32_t label) {
         node.node->index = row;
@@ -135,36 +64,12 @@ public:
     }
 
 private:
-    Handle Add(Node* node, std::size_t parent) {
-        return Handle{node, flat_.Add(parent, static_cast<std::size_t>(node->dim))};
+    Handle Add(Node* node, std::size_t parent, bool left) {
+        return Handle{node, flat_.Add(parent, left, static_cast<std::size_t>(node->dim))};
     }
 
     TreeHolder& holder_;
     KdTreeFlat& flat_;
-};
-
-// Query access to the flat copy; the nodes are private to the tree, so no walk can run away.
-class FlatAccess {
-public:
-    using Ref = std::size_t;
-    explicit FlatAccess(const KdTreeFlat& flat) : flat_(flat) {}
-
-    Ref Root() const { return 0; }
-    Ref None() const { return KdTreeFlat::kNone; }
-    bool IsNone(Ref e) const { return e == KdTreeFlat::kNone; }
-    Ref Left(Ref e) const { return flat_.Left(e); }
-    Ref Right(Ref e) const { return flat_.Right(e); }
-    Ref Parent(Ref e) const { return flat_.Parent(e); }
-    const double* Point(Ref e) const { return flat_.Point(e); }
-    std::size_t Width(Ref) const { return flat_.Width(); }
-    std::size_t Dim(Ref e) const { return flat_.Dim(e); }
-    std::size_t Index(Ref e) const { return flat_.Row(e); }
-    std::int32_t Label(Ref e) const { return flat_.Label(e); }
-    std::size_t StepLimit() const { return std::numeric_limits<std::size_t>::max(); }
-    [[noreturn]] void Broken() const { pct::detail::Fail(msg::kKdNodeTableInvalid); }
-
-private:
-    const KdTreeFlat& flat_;
 };
 
 }  // namespace
@@ -222,6 +127,7 @@ void KdTree::CtreatTree(const KdTreeDataTable& table) {
     auto flattened = std::make_unique<KdTreeFlat>(dims.dimCount, table.rows.size());
     LinkedSink sink(built, *flattened);
     detail::CreateBranch(table, dims, sink);
+    flattened->Seal();
 
     // Nothing can fail from here on: replace the old tree and lists together.
     FreeBranch(root);
@@ -242,8 +148,7 @@ std::vector<NearbyPoint> KdTree::FindNearbyPoints(const std::vector<double>& que
                                                   std::size_t k) const {
     if (root == nullptr) return {};
     if (query.size() != dimCount) pct::detail::Fail(msg::kKdQueryDimMismatch);
-    const FlatAccess access(*flat);
-    return detail::KdTreeSearch<FlatAccess>(access, query).FindNearbyPoints(k);
+    return flat->FindNearbyPoints(query, k);
 }
 
 double KdTree::ComputeDistance(const std::vector<double>& a, const std::vector<double>& b) {

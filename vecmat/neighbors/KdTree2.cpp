@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "vecmat/neighbors/KdTreeFlat.h"
 #include "vecmat/neighbors/KdTreeSearch.h"
 #include "vecmat/neighbors/KdTreeShared.h"
 
@@ -11,15 +12,19 @@ namespace {
 
 using Node = KdTree2::KdTreeNode;
 
-// Build sink: numbers the nodes 1, 2, ... in the order the walk makes them (pre-order).
+using detail::KdTreeFlat;
+
+// Build sink: numbers the nodes 1, 2, ... in the order the walk makes them (pre-order),
+// and lays entry e out flat as node e - 1.
 class TableSink {
 public:
-    TableSink(const KdTreeDataTable& table, std::vector<Node>& nodes) : table_(table), nodes_(nodes) {}
+    TableSink(std::vector<Node>& nodes, KdTreeFlat& flat) : nodes_(nodes), flat_(flat) {}
 
     std::size_t MakeRoot(std::size_t dim) {
         counter_ = 1;
         nodes_[1].id = 1;
         nodes_[1].dim = static_cast<std::int32_t>(dim);
+        flat_.Add(KdTreeFlat::kNone, false, dim);
         return 1;
     }
     std::size_t MakeChild(std::size_t parent, bool left, std::size_t dim) {
@@ -28,17 +33,19 @@ public:
         nodes_[e].parent = nodes_[parent].id;
         nodes_[e].id = e;
         nodes_[e].dim = static_cast<std::int32_t>(dim);
+        flat_.Add(parent - 1, left, dim);
         return e;
     }
     void Fill(std::size_t e, std::size_t row, const double* values, std::int32_t label) {
         nodes_[e].index = row;
-        nodes_[e].point.assign(values, values + table_.rows.front().values.size());
+        nodes_[e].point.assign(values, values + flat_.Width());
         nodes_[e].label = label;
+        flat_.SetRow(e - 1, row, label, values);
     }
 
 private:
-    const KdTreeDataTable& table_;
     std::vector<Node>& nodes_;
+    KdTreeFlat& flat_;
     std::size_t counter_ = 0;
 };
 
@@ -110,17 +117,50 @@ bool IsValidTable(const std::vector<Node>& nodes) {
     return true;
 }
 
+// The flat layout of a well-formed table (IsValidTable) whose nodes are entries 1, 2, ...
+// in pre-order, as a build leaves them; null for any other table.
+std::unique_ptr<KdTreeFlat> FlattenPreOrdered(const std::vector<Node>& nodes) {
+    const std::size_t width = nodes[1].point.size();
+    auto flat = std::make_unique<KdTreeFlat>(width, nodes.size());
+    std::vector<std::size_t> pending{1};
+    while (!pending.empty()) {
+        const std::size_t e = pending.back();
+        pending.pop_back();
+        if (e != flat->Count() + 1) return nullptr;
+        const Node& node = nodes[e];
+        const std::size_t parent = node.parent == 0 ? KdTreeFlat::kNone : node.parent - 1;
+        flat->Add(parent, node.parent != 0 && nodes[node.parent].left == e, static_cast<std::size_t>(node.dim));
+        flat->SetRow(e - 1, node.index, node.label, node.point.data());
+        if (node.right != 0) pending.push_back(node.right);
+        if (node.left != 0) pending.push_back(node.left);
+    }
+    flat->Seal();
+    return flat;
+}
+
+std::unique_ptr<KdTreeFlat> CopyOf(const std::unique_ptr<KdTreeFlat>& flat) {
+    return flat ? std::make_unique<KdTreeFlat>(*flat) : nullptr;
+}
+
 }  // namespace
 
 KdTree2::KdTree2() = default;
-KdTree2::KdTree2(const KdTree2& other) = default;
+
+KdTree2::KdTree2(const KdTree2& other)
+    : root(other.root),
+      disDims(other.disDims),
+      conDims(other.conDims),
+      dimCount(other.dimCount),
+      nodes(other.nodes),
+      flat(CopyOf(other.flat)) {}
 
 KdTree2::KdTree2(KdTree2&& other) noexcept
     : root(std::exchange(other.root, 0)),
       disDims(std::move(other.disDims)),
       conDims(std::move(other.conDims)),
       dimCount(std::exchange(other.dimCount, 0)),
-      nodes(std::move(other.nodes)) {
+      nodes(std::move(other.nodes)),
+      flat(std::move(other.flat)) {
     other.disDims.clear();
     other.conDims.clear();
     other.nodes.clear();
@@ -141,6 +181,7 @@ KdTree2& KdTree2::operator=(KdTree2&& other) noexcept {
         conDims = std::move(other.conDims);
         dimCount = std::exchange(other.dimCount, 0);
         nodes = std::move(other.nodes);
+        flat = std::move(other.flat);
         other.disDims.clear();
         other.conDims.clear();
         other.nodes.clear();
@@ -155,10 +196,13 @@ void KdTree2::CtreatTree(const KdTreeDataTable& table) {
     // Always a fresh table, also when a tree was present, so that nodes and lists describe
     // the same table.
     std::vector<KdTreeNode> built(table.rows.size() + 20);
-    TableSink sink(table, built);
+    auto flattened = std::make_unique<KdTreeFlat>(dims.dimCount, table.rows.size());
+    TableSink sink(built, *flattened);
     detail::CreateBranch(table, dims, sink);
+    flattened->Seal();
 
     nodes = std::move(built);
+    flat = std::move(flattened);
     root = 1;
     disDims = std::move(dims.disDims);
     conDims = std::move(dims.conDims);
@@ -169,17 +213,23 @@ std::vector<NearbyPoint> KdTree2::FindNearbyPoints(const std::vector<double>& qu
                                                    std::size_t k) const {
     if (root == 0) return {};
     if (query.size() != dimCount) pct::detail::Fail(msg::kKdQueryDimMismatch);
+    if (flat) return flat->FindNearbyPoints(query, k);
     const TableAccess access(nodes, query.size());
     return detail::KdTreeSearch<TableAccess>(access, query).FindNearbyPoints(k);
 }
 
-std::vector<KdTree2::KdTreeNode>& KdTree2::GetNodes() { return nodes; }
+std::vector<KdTree2::KdTreeNode>& KdTree2::GetNodes() {
+    flat.reset();
+    return nodes;
+}
 const std::vector<KdTree2::KdTreeNode>& KdTree2::GetNodes() const { return nodes; }
 
 void KdTree2::LoadData(const std::vector<KdTreeNode>& table) {
     if (!IsValidTable(table)) pct::detail::Fail(msg::kKdNodeTableInvalid);
     std::vector<KdTreeNode> copy(table);
+    std::unique_ptr<KdTreeFlat> flattened = FlattenPreOrdered(copy);
     nodes = std::move(copy);
+    flat = std::move(flattened);
     root = 1;
     dimCount = nodes[1].point.size();
     // The lists only serve a build; they do not describe a loaded table.

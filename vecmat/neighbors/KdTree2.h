@@ -5,12 +5,17 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "vecmat/Export.h"
 #include "vecmat/neighbors/KdTreeData.h"
 
 namespace pct::Ko {
+
+namespace detail {
+class KdTreeFlat;
+}
 
 // The same tree as KdTree. Entry 0 of the node table is never a node (0 means "none" in
 // every link); the root is entry 1 and the nodes are numbered in pre-order. A build
@@ -47,7 +52,10 @@ public:
     // The k rows nearest to `query`, nearest first (all rows when k exceeds their number).
     std::vector<NearbyPoint> FindNearbyPoints(const std::vector<double>& query, std::size_t k) const;
 
-    // The node table itself, not a copy.
+    // The node table itself, not a copy. Queries walk a copy of the table laid out for
+    // them; since the caller may change the table through the non-const reference, taking
+    // it drops that copy, and queries walk the table itself (more slowly, with the same
+    // answers) until the next CtreatTree or LoadData.
     std::vector<KdTreeNode>& GetNodes();
     const std::vector<KdTreeNode>& GetNodes() const;
 
@@ -72,6 +80,9 @@ private:
     std::vector<std::size_t> conDims;
     std::size_t dimCount = 0;
     std::vector<KdTreeNode> nodes;
+    // The nodes under entry 1 laid out flat (entry e as node e - 1), while the table is
+    // known to be as built or loaded and in pre-order; null otherwise.
+    std::unique_ptr<detail::KdTreeFlat> flat;
 };
 
 }  // namespace pct::Ko

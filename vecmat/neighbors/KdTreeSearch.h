@@ -6,7 +6,7 @@
 // (Backtrack, FindLesserNode). The descent of a pass would retrace the previous pass's
 // descent up to where that one stopped (only the reported set changes between passes, and
 // it only grows), so it resumes there instead. Nodes are reached through an access policy:
-//   using Ref = ...;                        a node reference, ordered (map key)
+//   using Ref = std::size_t;                a node number
 //   Ref Root() const; bool IsNone(Ref) const; Ref None() const;
 //   Ref Left(Ref), Right(Ref), Parent(Ref) const;
 //   const double* Point(Ref) const; std::size_t Width(Ref) const;   the point and its length
@@ -17,7 +17,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <set>
 #include <utility>
 #include <vector>
@@ -25,6 +24,39 @@
 #include "vecmat/neighbors/KdTreeShared.h"
 
 namespace pct::Ko::detail {
+
+// One node of a query's answer.
+struct AnswerEntry {
+    std::size_t node;
+    std::size_t row;
+    double distance;
+};
+
+// The order of an answer: nearest first (NaN last), equal distances by row, then by node,
+// so that the answer does not depend on the order the nodes were found in.
+inline bool AnswerBefore(const AnswerEntry& a, const AnswerEntry& b) {
+    if (a.distance < b.distance) return true;
+    if (b.distance < a.distance) return false;
+    const bool aNan = std::isnan(a.distance), bNan = std::isnan(b.distance);
+    if (aNan != bNan) return bNan;
+    if (a.row != b.row) return a.row < b.row;
+    return a.node < b.node;
+}
+
+// The neighbours of `entries` in answer order (the entries are sorted on the way).
+template <class Access>
+std::vector<NearbyPoint> Answer(const Access& access, std::vector<AnswerEntry>& entries) {
+    std::sort(entries.begin(), entries.end(),
+              [](const AnswerEntry& a, const AnswerEntry& b) { return AnswerBefore(a, b); });
+    std::vector<NearbyPoint> result;
+    result.reserve(entries.size());
+    for (const AnswerEntry& e : entries) {
+        const double* point = access.Point(e.node);
+        result.push_back(NearbyPoint{e.row, std::vector<double>(point, point + access.Width(e.node)),
+                                     access.Label(e.node), e.distance});
+    }
+    return result;
+}
 
 template <class Access>
 class KdTreeSearch {
@@ -50,13 +82,7 @@ public:
                 for (const auto& item : items_) many_.insert(item.first);
             }
         }
-        // In the order of the nodes' references, as an ordered map would hold them.
-        std::vector<std::pair<Ref, double>> Ordered() const {
-            std::vector<std::pair<Ref, double>> ordered(items_);
-            std::sort(ordered.begin(), ordered.end(),
-                      [](const auto& a, const auto& b) { return std::less<Ref>()(a.first, b.first); });
-            return ordered;
-        }
+        const std::vector<std::pair<Ref, double>>& Items() const { return items_; }
 
     private:
         static constexpr std::size_t kFew = 32;
@@ -89,22 +115,11 @@ public:
             found.emplace(best.node, best.distance);
         }
 
-        std::vector<NearbyPoint> result;
-        result.reserve(found.size());
-        for (const auto& [node, distance] : found.Ordered())
-            result.push_back(NearbyPoint{access_.Index(node),
-                                         std::vector<double>(access_.Point(node),
-                                                             access_.Point(node) + access_.Width(node)),
-                                         access_.Label(node), distance});
-        // By distance (NaN last); equal distances by row for a stable answer.
-        std::sort(result.begin(), result.end(), [](const NearbyPoint& a, const NearbyPoint& b) {
-            if (a.distance < b.distance) return true;
-            if (b.distance < a.distance) return false;
-            const bool aNan = std::isnan(a.distance), bNan = std::isnan(b.distance);
-            if (aNan != bNan) return bNan;
-            return a.index < b.index;
-        });
-        return result;
+        std::vector<AnswerEntry> entries;
+        entries.reserve(found.size());
+        for (const auto& [node, distance] : found.Items())
+            entries.push_back(AnswerEntry{node, access_.Index(node), distance});
+        return Answer(access_, entries);
     }
 
 private:

@@ -103,15 +103,17 @@ NextDimInfo KdTreeShared::NextDim(const KdTreeDims& dims, std::size_t dim) {
 }
 
 KdTreeSplitter::KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& dims)
-    : dims_(dims),
-      width_(dims.dimCount),
-      rows_(table.rows.size()),
-      labels_(table.rows.size()),
-      values_(table.rows.size() * dims.dimCount) {
-    for (std::size_t r = 0; r < table.rows.size(); ++r) {
-        std::copy(table.rows[r].values.begin(), table.rows[r].values.end(), values_.begin() + r * width_);
-        rows_[r] = r;
-        labels_[r] = table.rows[r].label;
+    : dims_(dims), width_(dims.dimCount) {
+    const std::size_t n = table.rows.size();
+    for (Side& side : sides_) {
+        side.rows.resize(n);
+        side.labels.resize(n);
+        side.values.resize(n * width_);
+    }
+    for (std::size_t r = 0; r < n; ++r) {
+        std::copy(table.rows[r].values.begin(), table.rows[r].values.end(), sides_[0].values.begin() + r * width_);
+        sides_[0].rows[r] = r;
+        sides_[0].labels[r] = table.rows[r].label;
     }
     kinds_.push_back(KdTreeShared::FirstDim(dims));
 }
@@ -123,9 +125,11 @@ NextDimInfo KdTreeSplitter::KindAt(std::size_t depth) {
 
 std::size_t KdTreeSplitter::Split(std::size_t depth, std::size_t lo, std::size_t hi) {
     const NextDimInfo kind = KindAt(depth);
-    if (kind.type == KdTreeDimType::Discrete) return DisClassifier(kind.dim, lo, hi);
+    const Side& in = sides_[depth % 2];
+    out_ = 1 - depth % 2;
+    if (kind.type == KdTreeDimType::Discrete) return DisClassifier(kind.dim, in, lo, hi);
     // The discrete dimensions are split once each, on top.
-    return ConClassifier(depth - dims_.disDims.size(), lo, hi);
+    return ConClassifier(depth - dims_.disDims.size(), in, lo, hi);
 }
 
 const std::vector<std::size_t>& KdTreeSplitter::KeyDims(std::size_t level) {
@@ -140,97 +144,87 @@ const std::vector<std::size_t>& KdTreeSplitter::KeyDims(std::size_t level) {
     return keyDims_[level];
 }
 
-bool KdTreeSplitter::KeyLess(const std::vector<std::size_t>& keyDims, std::size_t a, std::size_t b) const {
+bool KdTreeSplitter::KeyLess(const std::vector<std::size_t>& keyDims, const Side& side, std::size_t a,
+                             std::size_t b) const {
     for (std::size_t d : keyDims) {
-        const double va = Value(a, d), vb = Value(b, d);
+        const double va = Value(side, a, d), vb = Value(side, b, d);
         if (ValueLess(va, vb)) return true;
         if (ValueLess(vb, va)) return false;
     }
-    return rows_[a] < rows_[b];
-}
-
-void KdTreeSplitter::Reorder(std::size_t lo, const std::vector<std::size_t>& from) {
-    const std::size_t n = from.size();
-    scratchRows_.resize(n);
-    scratchLabels_.resize(n);
-    scratchValues_.resize(n * width_);
-    for (std::size_t i = 0; i < n; ++i) {
-        scratchRows_[i] = rows_[from[i]];
-        scratchLabels_[i] = labels_[from[i]];
-        std::copy(Point(from[i]), Point(from[i]) + width_, scratchValues_.begin() + i * width_);
-    }
-    std::copy(scratchRows_.begin(), scratchRows_.end(), rows_.begin() + lo);
-    std::copy(scratchLabels_.begin(), scratchLabels_.end(), labels_.begin() + lo);
-    std::copy(scratchValues_.begin(), scratchValues_.end(), values_.begin() + lo * width_);
-}
-
-void KdTreeSplitter::Swap(std::size_t a, std::size_t b) {
-    std::swap(rows_[a], rows_[b]);
-    std::swap(labels_[a], labels_[b]);
-    std::swap_ranges(values_.begin() + a * width_, values_.begin() + (a + 1) * width_, values_.begin() + b * width_);
+    return side.rows[a] < side.rows[b];
 }
 
 // The list's last row whose value differs by more than eps from the largest value before
 // it is the pivot (the first row when there is none); the others go left when below that
 // largest value, right otherwise, both in listed order.
-std::size_t KdTreeSplitter::DisClassifier(std::size_t dim, std::size_t lo, std::size_t hi) {
-    double b = Value(lo, dim);
+std::size_t KdTreeSplitter::DisClassifier(std::size_t dim, const Side& in, std::size_t lo, std::size_t hi) {
+    double b = Value(in, lo, dim);
     std::size_t pivot = lo;
     for (std::size_t i = lo; i < hi; ++i) {
-        const double c = Value(i, dim);
+        const double c = Value(in, i, dim);
         if (std::fabs(c - b) > kKdEpsilon) {
             pivot = i;
             b = std::max(b, c);
         }
     }
-    std::vector<std::size_t>& from = from_;
-    from.clear();
+    std::size_t to = lo;
     for (std::size_t i = lo; i < hi; ++i)
-        if (i != pivot && Value(i, dim) < b) from.push_back(i);
-    const std::size_t left = from.size();
-    from.push_back(pivot);
+        if (i != pivot && Value(in, i, dim) < b) Move(in, i, to++);
+    const std::size_t at = to;
+    Move(in, pivot, to++);
     for (std::size_t i = lo; i < hi; ++i)
-        if (i != pivot && !(Value(i, dim) < b)) from.push_back(i);
-    Reorder(lo, from);
-    return lo + left;
+        if (i != pivot && !(Value(in, i, dim) < b)) Move(in, i, to++);
+    return at;
 }
 
 // The split of a continuous dimension: the median of the sorted list, or the nearest
 // position around it whose successor is strictly larger (m, m+1, m-1, m+2, m-2, ... until
 // a position falls outside the list); of two rows the larger (the first when equal).
-std::size_t KdTreeSplitter::ConClassifier(std::size_t level, std::size_t lo, std::size_t hi) {
+std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std::size_t lo, std::size_t hi) {
     const std::vector<std::size_t>& key = KeyDims(level);
     const std::vector<std::size_t>& parentKey = level > 0 ? keyDims_[level - 1] : rowOrder_;
     const std::size_t dim = key.front();
     const std::size_t n = hi - lo;
-    if (n == 1) return lo;
-    if (n == 2) {
-        if (KeyLess(parentKey, lo + 1, lo)) Swap(lo, lo + 1);
-        if (!(Value(lo + 1, dim) > Value(lo, dim))) Swap(lo, lo + 1);
-        return lo + 1;  // the other row is the left list
+    if (n <= 2) {
+        // Two rows in their parent's key order; the second is the pivot unless it is not
+        // larger, and the other row is the left list.
+        std::size_t left = lo, pivot = hi - 1;
+        if (n == 2) {
+            if (KeyLess(parentKey, in, pivot, left)) std::swap(left, pivot);
+            if (!(Value(in, pivot, dim) > Value(in, left, dim))) std::swap(left, pivot);
+            Move(in, left, lo);
+        }
+        Move(in, pivot, hi - 1);
+        return hi - 1;
     }
 
     // Selection runs on (value, position) pairs side by side; equal values fall back to
-    // the rest of the key.
+    // the rest of the key. Without NaN in the list, plain comparisons order the values.
     std::vector<Keyed>& keyed = keyed_;
     keyed.resize(n);
-    for (std::size_t i = 0; i < n; ++i) keyed[i] = Keyed{Value(lo + i, dim), lo + i};
+    bool nan = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        keyed[i] = Keyed{Value(in, lo + i, dim), lo + i};
+        nan = nan || std::isnan(keyed[i].value);
+    }
     const auto less = [&](const Keyed& a, const Keyed& b) {
-        if (ValueLess(a.value, b.value)) return true;
-        if (ValueLess(b.value, a.value)) return false;
-        return KeyLess(key, a.position, b.position);
+        if (nan) {
+            if (ValueLess(a.value, b.value)) return true;
+            if (ValueLess(b.value, a.value)) return false;
+        } else if (a.value != b.value) {
+            return a.value < b.value;
+        }
+        return KeyLess(key, in, a.position, b.position);
     };
     const std::size_t m = n / 2;
     std::nth_element(keyed.begin(), keyed.begin() + m, keyed.end(), less);
     // The run of the median's value in sorted order, [first, last].
     const double v = keyed[m].value;
     std::size_t below = 0, equal = 0;
-    bool nan = false;
     for (const Keyed& k : keyed) {
-        nan = nan || std::isnan(k.value);
-        if (ValueLess(k.value, v))
+        if (nan ? ValueLess(k.value, v) : k.value < v)
             ++below;
-        else if (!ValueLess(v, k.value))
+        else if (nan ? !ValueLess(v, k.value) : k.value == v)
             ++equal;
     }
     const std::size_t first = below, last = below + equal - 1;
@@ -251,10 +245,7 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, std::size_t lo, std
     }
     if (!nan && p > m) std::nth_element(keyed.begin() + m + 1, keyed.begin() + p, keyed.end(), less);
     if (!nan && p < m) std::nth_element(keyed.begin(), keyed.begin() + p, keyed.begin() + m, less);
-    std::vector<std::size_t>& from = from_;
-    from.resize(n);
-    for (std::size_t i = 0; i < n; ++i) from[i] = keyed[i].position;
-    Reorder(lo, from);
+    for (std::size_t i = 0; i < n; ++i) Move(in, keyed[i].position, lo + i);
     return lo + p;
 }
 

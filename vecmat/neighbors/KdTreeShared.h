@@ -40,9 +40,12 @@ public:
     static double ComputeDistance(const std::vector<double>& a, const std::vector<double>& b);
 };
 
-// The splits of a build. The rows of every node's list lie in one array, each list a
-// contiguous range of it; a split rearranges its range into the left list, the pivot and
-// the right list.
+// The splits of a build. The rows of every node's list, with their labels and values, lie
+// in one array, each list a contiguous range of it; a split copies its range, rearranged
+// into the left list, the pivot and the right list, to the same range of a second array,
+// where its children's splits find it. Lists of even depth lie in one array, those of odd
+// depth in the other: a node's range there is read by its children before anything else
+// writes it.
 //
 // A continuous split takes the rows sorted by value, equal values in list order, and each
 // list is in its parent's sorted order. So the order of a node's sorted list is that of a
@@ -61,42 +64,50 @@ public:
     // Splits the list in positions [lo, hi) of a node at `depth`; returns the position the
     // pivot ends at, with the left list before it and the right list after it.
     std::size_t Split(std::size_t depth, std::size_t lo, std::size_t hi);
-    // The row at a position, its label and values (which move with it).
-    std::size_t Row(std::size_t position) const { return rows_[position]; }
-    std::int32_t Label(std::size_t position) const { return labels_[position]; }
-    const double* Point(std::size_t position) const { return values_.data() + position * width_; }
+    // The row at a position after the last split, its label and values.
+    std::size_t Row(std::size_t position) const { return sides_[out_].rows[position]; }
+    std::int32_t Label(std::size_t position) const { return sides_[out_].labels[position]; }
+    const double* Point(std::size_t position) const { return sides_[out_].values.data() + position * width_; }
 
 private:
-    std::size_t DisClassifier(std::size_t dim, std::size_t lo, std::size_t hi);
-    std::size_t ConClassifier(std::size_t level, std::size_t lo, std::size_t hi);
-    // The key of a continuous node `level` steps below the first continuous one.
-    const std::vector<std::size_t>& KeyDims(std::size_t level);
-    bool KeyLess(const std::vector<std::size_t>& keyDims, std::size_t a, std::size_t b) const;
-    double Value(std::size_t position, std::size_t dim) const { return values_[position * width_ + dim]; }
-    // Positions lo, lo + 1, ... receive the rows at positions from[0], from[1], ...
-    void Reorder(std::size_t lo, const std::vector<std::size_t>& from);
-    void Swap(std::size_t a, std::size_t b);
-
+    // The lists of one parity of depth: the rows, their labels and their values, row after
+    // row.
+    struct Side {
+        std::vector<std::size_t> rows;
+        std::vector<std::int32_t> labels;
+        std::vector<double> values;
+    };
     struct Keyed {
         double value;
         std::size_t position;
     };
 
+    std::size_t DisClassifier(std::size_t dim, const Side& in, std::size_t lo, std::size_t hi);
+    std::size_t ConClassifier(std::size_t level, const Side& in, std::size_t lo, std::size_t hi);
+    // The key of a continuous node `level` steps below the first continuous one.
+    const std::vector<std::size_t>& KeyDims(std::size_t level);
+    bool KeyLess(const std::vector<std::size_t>& keyDims, const Side& side, std::size_t a, std::size_t b) const;
+    double Value(const Side& side, std::size_t position, std::size_t dim) const {
+        return side.values[position * width_ + dim];
+    }
+    // Position `to` of the output side receives the row at position `from` of `in`.
+    void Move(const Side& in, std::size_t from, std::size_t to) {
+        Side& out = sides_[out_];
+        out.rows[to] = in.rows[from];
+        out.labels[to] = in.labels[from];
+        const double* source = in.values.data() + from * width_;
+        double* target = out.values.data() + to * width_;
+        for (std::size_t j = 0; j < width_; ++j) target[j] = source[j];
+    }
+
     const KdTreeDims& dims_;
     std::size_t width_;
-    // The rows, their labels and their values, each list a range of positions.
-    std::vector<std::size_t> rows_;
-    std::vector<std::int32_t> labels_;
-    std::vector<double> values_;
+    Side sides_[2];
+    std::size_t out_ = 0;                            // the side the last split wrote
     std::vector<NextDimInfo> kinds_;                 // by depth, as far as reached
     std::vector<std::vector<std::size_t>> keyDims_;  // by continuous level
     const std::vector<std::size_t> rowOrder_;        // the key of row order: no dimension
-    // Scratch space of the splits.
-    std::vector<Keyed> keyed_;
-    std::vector<std::size_t> from_;
-    std::vector<std::size_t> scratchRows_;
-    std::vector<std::int32_t> scratchLabels_;
-    std::vector<double> scratchValues_;
+    std::vector<Keyed> keyed_;  // scratch space of the continuous splits
 };
 
 // Builds the whole tree of `table`, from the root down, through `sink`, which owns the
