@@ -153,8 +153,13 @@ ChartLayout SweepChartRenderer::Draw(IChartPainter& painter, const ChartRect& cl
     std::vector<AxisTick> xTicks;
     for (long long d : tickDegrees) xTicks.push_back(AxisTick{0, FormatInt(d)});
     std::vector<AxisTick> yTicks = DecadeTicks(decades);
-    const std::vector<LegendEntry> legend = Legend(data);
-    const ChartLayout layout = ComputeChartLayout(client, MeasureChartTexts(painter, xTicks, yTicks, legend));
+    std::vector<LegendEntry> legend = Legend(data);
+    ChartLayout layout = ComputeChartLayout(client, MeasureChartTexts(painter, xTicks, yTicks, legend));
+    if (!layout.hasPlot && legend.size() > 2) {
+        // The mark's row is the widest; the mark's own label still names its degree.
+        legend.pop_back();
+        layout = ComputeChartLayout(client, MeasureChartTexts(painter, xTicks, yTicks, legend));
+    }
     if (!layout.hasFrame) return layout;
     painter.SelectPen(ChartRenderer::kFramePenWidth, ChartRenderer::kFrameColor);
     painter.Rectangle(layout.frame);

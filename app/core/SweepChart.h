@@ -63,7 +63,8 @@ public:
     // 10, 20, ... apart, at most 16); the y axis has a tick per decade labelled "1e<k>".
     // Each series is a line through its points with a small circle on each, broken where a
     // degree is missing. The best degree gets a ring on its test error and the label
-    // "<d>次"; the test series and the mark are left out without test points.
+    // "<d>次"; the test series and the mark are left out without test points. A client too
+    // narrow for the legend's row of the mark keeps the plot and drops that row.
     ChartLayout Draw(IChartPainter& painter, const ChartRect& client, const SweepChartData& data) const;
 };
 

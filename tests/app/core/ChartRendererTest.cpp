@@ -833,6 +833,30 @@ TEST(SweepChart, WithoutTestPointsNothingIsMarked) {
     EXPECT_EQ(legends, 1u);
 }
 
+TEST(SweepChart, NarrowClientsDropTheMarksLegendRowBeforeThePlot) {
+    // From wide to narrow: first the full legend, then a plot without the mark's row (its
+    // label on the plot stays), then the frame alone; nothing is drawn outside the frame.
+    int full = 0;
+    int shortened = 0;
+    for (int width = 1000; width >= 300; width -= 10) {
+        RecordingPainter painter;
+        const trendfit::ChartLayout layout = SweepChartRenderer().Draw(painter, {0, 0, width, 400}, FiveDegrees());
+        if (!layout.hasPlot) continue;
+        const bool row = IndexOf(painter.calls, "text " + std::to_string(layout.legendX + layout.swatchSize + 5) + "," +
+                                                    std::to_string(layout.legendY + 2 * (16 + 8)) + " 最小测试误差") <
+                         painter.calls.size();
+        EXPECT_FALSE(shortened > 0 && row) << width;  // once dropped, it stays dropped
+        (row ? full : shortened) += 1;
+        for (const std::string& text : Matching(painter.calls, "text ")) {
+            const int x = std::stoi(text.substr(5));
+            EXPECT_GE(x, layout.frame.left) << text;
+            EXPECT_LE(x, layout.frame.right) << text;
+        }
+    }
+    EXPECT_GT(full, 0);
+    EXPECT_GT(shortened, 0);
+}
+
 TEST(SweepChart, ZeroAndNegativeErrorsStayOnThePlotMissingOnesBreakTheLine) {
     SweepChartData data;
     data.lowDegree = 1;
