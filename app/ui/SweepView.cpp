@@ -59,6 +59,7 @@ CSweepView::CSweepView(CTrendfitDoc* doc, QWidget* parent) : QWidget(parent), m_
     m_store = new QPushButton(kStoreText, this);
     connect(m_store, &QPushButton::clicked, this, &CSweepView::OnStoreSelected);
     auto* row = new QHBoxLayout;
+    row->setContentsMargins(6, 0, 0, 0);
     row->addWidget(new QLabel("单击选择阶数，双击存为曲线。", this));
     row->addStretch(1);
     row->addWidget(m_choice);
