@@ -51,6 +51,13 @@ std::string SweepSummaryLine(const DegreeSweep& sweep) {
     return Format("测试误差最小的阶数: %d次", {sweep.points[*lowest].degree});
 }
 
+std::optional<int> FirstIllConditionedDegree(const DegreeSweep& sweep, double limit) {
+    for (const DegreeSweepPoint& p : sweep.points) {
+        if (!p.outcome.failed && p.outcome.conditionNumber > limit) return p.degree;
+    }
+    return std::nullopt;
+}
+
 SweepChartData MakeSweepChartData(const DegreeSweep& sweep) {
     SweepChartData data;
     if (sweep.points.empty()) return data;

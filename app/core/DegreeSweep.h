@@ -47,6 +47,10 @@ std::string SweepLine(const DegreeSweepPoint& point, bool hasTestPoints);
 // or, when every fit failed, "所有阶数的计算均失败。"
 std::string SweepSummaryLine(const DegreeSweep& sweep);
 
+// The lowest degree whose fit by the normal equations had a design with a condition number
+// above `limit` (its errors may have lost their digits); none after StableFit.
+std::optional<int> FirstIllConditionedDegree(const DegreeSweep& sweep, double limit);
+
 // What the sweep chart draws of a sweep: its range, the errors of the fits that
 // succeeded, and the degree of the lowest test error.
 SweepChartData MakeSweepChartData(const DegreeSweep& sweep);

@@ -89,6 +89,12 @@ std::string ConditionWarning(double condition, bool stableWouldHelp) {
     return Format("警告：设计矩阵条件数为%s，结果可能不准确。", {value});
 }
 
+// The same warning after a sweep, naming the first degree it concerns.
+std::string SweepConditionWarning(int degree, bool stableWouldHelp) {
+    const std::string line = Format("警告：从%d次起设计矩阵条件数超过1e10，误差可能不准确", {degree});
+    return line + (stableWouldHelp ? "，可在 计算→稳定算法 中改用稳定算法。" : "。");
+}
+
 // A computation's request and outcome, shared with the task that may outlive the command.
 struct FitJob {
     trendfit::CurveFitRequest request;
@@ -382,6 +388,9 @@ bool CTrendfitDoc::ApplyDegreeSweep(const CDegreeSweepDlg& dlg) {
     }
     Output(Format("阶数扫描结束，用时:%d毫秒。", {trendfit::ElapsedMilliseconds(job->before, job->after)}));
     Output(trendfit::SweepSummaryLine(job->sweep));
+    if (const std::optional<int> degree = trendfit::FirstIllConditionedDegree(job->sweep, kConditionWarningLimit)) {
+        Output(SweepConditionWarning(*degree, !job->request.lasso));
+    }
     Output("");
     m_sweep = std::move(job->sweep);
     UpdateAllViews();

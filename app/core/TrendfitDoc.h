@@ -87,8 +87,10 @@ public:
     // Fits every degree of the dialog's range on copies of the data, each exactly as
     // ApplyCompute would (stable option included), through RunCancellable with progress
     // per degree. Writes the start line, then once finished a line per degree (SweepLine),
-    // the time it took and the summary line (SweepSummaryLine), and keeps the sweep
-    // (replacing the last one). Cancelled, it adds "计算已取消。" and keeps nothing.
+    // the time it took, the summary line (SweepSummaryLine) and, when a fit by the normal
+    // equations exceeded kConditionWarningLimit, a warning naming the first such degree;
+    // it keeps the sweep (replacing the last one). Cancelled, it adds "计算已取消。" and
+    // keeps nothing.
     bool ApplyDegreeSweep(const CDegreeSweepDlg& dlg);
     // Stores the sweep's fit of `degree` as a curve, as ApplyCompute stores its fit: tree
     // item, current curve, grid and repaint, after the line "由阶数扫描存储<name>。". False,

@@ -1078,6 +1078,29 @@ TEST_F(SweepTest, StoredSweepPointEqualsAPlainComputeBitForBit) {
     EXPECT_EQ(doc.Curves().size(), 2u);
 }
 
+TEST_F(SweepTest, IllConditionedDegreesAreNamedOnce) {
+    // Far from zero the design's condition number passes 1e10 within a few degrees.
+    Import(app_fakes::WriteFile("sweep-far.csv", FarFromZeroCsv()), 20.0f);
+    int first = 0;
+    for (int d = 1; d <= 4 && first == 0; ++d) {
+        if (pct::Ko::Trendfit::ConditionNumber(doc.TrainX(), d) > 1e10) first = d;
+    }
+    ASSERT_GT(first, 1);
+    for (bool lasso : {false, true}) {
+        ClearRecords();
+        Sweep(1, 4, lasso, false, 1e-6);
+        ASSERT_EQ(panes.output.size(), 9u);
+        EXPECT_EQ(panes.output[7], "警告：从" + std::to_string(first) + "次起设计矩阵条件数超过1e10，误差可能不准确" +
+                                       (lasso ? "。" : "，可在 计算→稳定算法 中改用稳定算法。"));
+    }
+    // The stable fit has no such warning.
+    doc.SetStableFit(true);
+    ClearRecords();
+    Sweep(1, 4);
+    EXPECT_EQ(panes.output.size(), 8u);
+    EXPECT_EQ(panes.output.back(), "");
+}
+
 TEST_F(SweepTest, CancelledSweepKeepsNothing) {
     Simulate();
     Sweep(1, 3);
