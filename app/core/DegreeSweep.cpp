@@ -12,10 +12,11 @@ DegreeSweep RunDegreeSweep(const CurveFitRequest& request, int low, int high,
     sweep.hasTestPoints = request.testX.Size() > 0;
     const int total = high - low + 1;
     CurveFitRequest fit = request;
-    for (int degree = low; degree <= high && !progress.IsCancelled(); ++degree) {
+    // Counted in 64 bits, so a range ending at the largest int ends.
+    for (long long degree = low; degree <= high && !progress.IsCancelled(); ++degree) {
         fit.degree = static_cast<std::size_t>(degree);
-        sweep.points.push_back(DegreeSweepPoint{degree, RunCurveFit(fit, clock, progress)});
-        progress.SetProgress(degree - low + 1, total);
+        sweep.points.push_back(DegreeSweepPoint{static_cast<int>(degree), RunCurveFit(fit, clock, progress)});
+        progress.SetProgress(static_cast<int>(degree - low + 1), total);
     }
     sweep.settings = request;
     sweep.settings.trainX = pct::Vector();
@@ -44,10 +45,19 @@ std::string SweepLine(const DegreeSweepPoint& point, bool hasTestPoints) {
     return Format("%d次: 训练误差 %s 测试误差 %s", {point.degree, train, FormatGeneral(o.curve.testError, 10)});
 }
 
+bool HasSuccessfulFit(const DegreeSweep& sweep) {
+    for (const DegreeSweepPoint& p : sweep.points) {
+        if (!p.outcome.failed) return true;
+    }
+    return false;
+}
+
 std::string SweepSummaryLine(const DegreeSweep& sweep) {
+    if (!HasSuccessfulFit(sweep)) return "所有阶数的计算均失败。";
     if (!sweep.hasTestPoints) return "没有测试数据：只显示训练误差，不标记最小测试误差。";
     const std::optional<std::size_t> lowest = LowestTestError(sweep);
-    if (!lowest) return "所有阶数的计算均失败。";
+    // A test error that is not a number (the curve's values overflowed) compares with nothing.
+    if (!lowest) return "没有可比较的测试误差。";
     return Format("测试误差最小的阶数: %d次", {sweep.points[*lowest].degree});
 }
 

@@ -43,8 +43,12 @@ std::optional<std::size_t> LowestTestError(const DegreeSweep& sweep);
 // test error when the data have no test points, or "3次: 计算失败：<reason>".
 std::string SweepLine(const DegreeSweepPoint& point, bool hasTestPoints);
 
-// The line after the points: "测试误差最小的阶数: 5次", "没有测试数据：只显示训练误差，不标记最小测试误差。"
-// or, when every fit failed, "所有阶数的计算均失败。"
+// Whether any degree's fit succeeded.
+bool HasSuccessfulFit(const DegreeSweep& sweep);
+
+// The line after the points: "所有阶数的计算均失败。" when no fit succeeded, else
+// "没有测试数据：只显示训练误差，不标记最小测试误差。" without test points, else
+// "测试误差最小的阶数: 5次" ("没有可比较的测试误差。" when every test error is not a number).
 std::string SweepSummaryLine(const DegreeSweep& sweep);
 
 // The lowest degree whose fit by the normal equations had a design with a condition number

@@ -371,6 +371,14 @@ bool CTrendfitDoc::ApplyDegreeSweep(const CDegreeSweepDlg& dlg) {
 
     auto job = std::make_shared<SweepJob>();
     job->request = FitRequest(Degree(low), dlg.m_dLambdaL1, dlg.m_dLambdaL2, dlg.m_bLasso != 0, dlg.m_bRidge != 0);
+    if (m_trainX.Size() == 0) {
+        // Every degree fails alike without training points, and the degree limit does not
+        // bound the range then: the first failure is the answer, as for a compute.
+        trendfit::CurveFitOutcome first;
+        trendfit::RunInPlace([&](ITaskProgress& progress) { first = trendfit::RunCurveFit(job->request, Clock(), progress); });
+        ShowError(first.error);
+        return false;
+    }
     job->low = low;
     job->high = high;
     const std::function<std::uint64_t()> clock = Clock();

@@ -90,7 +90,8 @@ public:
     // the time it took, the summary line (SweepSummaryLine) and, when a fit by the normal
     // equations exceeded kConditionWarningLimit, a warning naming the first such degree;
     // it keeps the sweep (replacing the last one). Cancelled, it adds "计算已取消。" and
-    // keeps nothing.
+    // keeps nothing. Without training points every fit fails alike: the failure of the
+    // first shows in a message box and nothing is kept.
     bool ApplyDegreeSweep(const CDegreeSweepDlg& dlg);
     // Stores the sweep's fit of `degree` as a curve, as ApplyCompute stores its fit: tree
     // item, current curve, grid and repaint, after the line "由阶数扫描存储<name>。". False,

@@ -328,7 +328,10 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
             doc.OnSimulationData();
         }
         if (!platform.Failed() && parser.isSet("degree")) doc.OnCompute();
-        if (!platform.Failed() && sweep) doc.OnDegreeSweep();
+        // A sweep without a single successful fit has nothing to show: it fails the run.
+        if (!platform.Failed() && sweep && doc.OnDegreeSweep() && !HasSuccessfulFit(*doc.Sweep())) {
+            platform.MessageBox(SweepSummaryLine(*doc.Sweep()));
+        }
         const CurveResult* curve = doc.FindCurrentCurve();
         if (platform.Failed()) {
             status = 2;

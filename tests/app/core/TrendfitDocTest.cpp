@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <random>
@@ -1158,4 +1159,17 @@ TEST_F(SweepTest, FailedDegreesAndDataWithoutTestPoints) {
                                      "阶数扫描结束，用时:0毫秒。", "没有测试数据：只显示训练误差，不标记最小测试误差。", ""}));
     EXPECT_FALSE(doc.GetSweepChartData().bestDegree.has_value());
     EXPECT_FALSE(doc.GetSweepChartData().hasTestPoints);
+
+    // Without training points no degree limit bounds the range and every fit fails alike:
+    // the first failure is shown as a compute shows it, at once, and nothing is kept.
+    Import(app_fakes::WriteFile("sweep-all-test.csv", kTenRows), 100.0f);
+    ASSERT_EQ(doc.TrainX().Size(), 0u);
+    ClearRecords();
+    Compute(1, false, false);
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    ClearRecords();
+    Sweep(1, INT_MAX);
+    EXPECT_EQ(panes.output, (Strings{"开始阶数扫描:1次至2147483647次..."}));
+    EXPECT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_EQ(doc.Sweep(), nullptr);
 }

@@ -575,6 +575,9 @@ private slots:
             << QString("trendfit: --sweep: 阶数不能超过%1：更高次的幂超出双精度浮点数的范围。\n")
                    .arg(MaxFitDegree(12, 3.5, false).degree)
             << true;
+        QTest::newRow("sweep without a successful fit")
+            << QStringList{"--batch", "--import", m_csv, "--test-percent", "0", "--stable", "--sweep", "12:13"}
+            << "trendfit: 所有阶数的计算均失败。\n" << true;
         QTest::newRow("unwritable sweep image")
             << QStringList{"--batch", "--count", "10", "--sweep", "1:2", "--sweep-image", m_dir.filePath("no/such/x.svg")}
             << "trendfit: cannot write " + m_dir.filePath("no/such/x.svg") + "\n" << false;
