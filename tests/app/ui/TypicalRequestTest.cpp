@@ -665,6 +665,33 @@ private slots:
         QCOMPARE(GridRows(m_frame->PropertiesWnd()), grid);
         QCOMPARE(Root()->childCount(), 1);
     }
+
+    void aLongSweepCountsItsDegreesAndCanBeCancelled() {
+        // Degrees 1 ... 150 on the 10000 points above take many seconds.
+        const QStringList lines = InfoLines();
+        const trendfit::DegreeSweep* before = m_doc->Sweep();
+        QString label;
+        int steps = 0;
+        ui_test::ModalWatch<QProgressDialog> progress([&](QProgressDialog* dialog) {
+            label = dialog->labelText();
+            QTRY_VERIFY(dialog->maximum() > 0);  // the bar counts degrees once the first is done
+            steps = dialog->maximum();
+            dialog->findChild<QPushButton*>()->click();
+        });
+        ui_test::ModalWatch<DegreeSweepDialog> watch([&](DegreeSweepDialog* dialog) {
+            ui_test::SetText(dialog, 1022, "150");
+            ui_test::ClickOkOrCancel(dialog);
+        });
+        m_frame->Action(ID_DEGREE_SWEEP)->trigger();
+        QApplication::processEvents();
+        QVERIFY(progress.Seen());
+        QCOMPARE(label, QString("正在进行阶数扫描(1次至150次)..."));
+        QCOMPARE(steps, 150);
+        QCOMPARE(InfoLines(), lines + (QStringList{"开始阶数扫描:1次至150次...", "计算已取消。"}));
+        QCOMPARE(m_doc->Sweep(), before);
+        QCOMPARE(Root()->childCount(), 1);
+        QVERIFY(!m_frame->Action(ID_VIEW_SWEEP)->isChecked());
+    }
 };
 
 QTEST_MAIN(TypicalRequestTest)
