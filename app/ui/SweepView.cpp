@@ -27,11 +27,7 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
-        painter.fillRect(rect(), Qt::white);
-        painter.setRenderHint(QPainter::Antialiasing, true);
-        painter.setRenderHint(QPainter::TextAntialiasing, true);
-        QtChartPainter chart(painter, this);
-        m_view->DrawChart(chart, ChartRect{0, 0, width(), height()});
+        m_view->PaintChartArea(painter);
     }
     void mousePressEvent(QMouseEvent* event) override {
         if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
@@ -78,7 +74,15 @@ trendfit::SweepChartData CSweepView::ChartData() const {
 }
 
 void CSweepView::DrawChart(IChartPainter& painter, const ChartRect& client) const {
-    m_layout = m_renderer.Draw(painter, client, ChartData());
+    m_renderer.Draw(painter, client, ChartData());
+}
+
+void CSweepView::PaintChartArea(QPainter& painter) {
+    painter.fillRect(m_chart->rect(), Qt::white);
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    painter.setRenderHint(QPainter::TextAntialiasing, true);
+    QtChartPainter chart(painter, m_chart);
+    m_layout = m_renderer.Draw(chart, ChartRect{0, 0, m_chart->width(), m_chart->height()}, ChartData());
 }
 
 std::optional<int> CSweepView::DegreeAt(int x) const { return trendfit::SweepDegreeAt(m_layout, ChartData(), x); }

@@ -12,6 +12,7 @@
 
 class CTrendfitDoc;
 class QLabel;
+class QPainter;
 class QPushButton;
 
 class CSweepView : public QWidget {
@@ -32,6 +33,9 @@ public:
     // The chart as the view draws it, on any painter, and the widget it is drawn in.
     void DrawChart(IChartPainter& painter, const ChartRect& client) const;
     QWidget* ChartArea() const { return m_chart; }
+    // The chart area's paint: the drawing above on the area, whose layout the clicks then
+    // map through.
+    void PaintChartArea(QPainter& painter);
     QPushButton* StoreButton() const { return m_store; }
     // The degree under a point of the chart area, none outside its plot.
     std::optional<int> DegreeAt(int x) const;
@@ -52,5 +56,5 @@ private:
     QPushButton* m_store;
     std::optional<int> m_selected;
     trendfit::SweepChartRenderer m_renderer;
-    mutable trendfit::ChartLayout m_layout;  // of the last drawing in the chart area
+    trendfit::ChartLayout m_layout;  // of the last paint of the chart area
 };

@@ -602,7 +602,9 @@ private slots:
                      legend);
         }
 
-        // A double click on a degree's column stores its fit and shows it on the chart.
+        // A double click on a degree's column stores its fit and shows it on the chart; the
+        // columns map through the layout of the area's last paint.
+        area->repaint();
         int column = -1;
         for (int x = 0; x < area->width() && column < 0; ++x) {
             if (view->DegreeAt(x) == 2) column = x + 5;
