@@ -148,18 +148,44 @@ std::optional<int> ChartMapping::MapY(double y) const {
     return ToPixel(plot_.bottom - (y - minY_) * height / dy_);
 }
 
-ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
-                                 const std::vector<LegendEntry>& legend) {
-    ChartTextSizes sizes;
-    auto measure = [&painter, &sizes](const std::string& text, int& width) {
-        const ChartSize extent = painter.GetTextExtent(text);
+namespace {
+
+// Records the tallest text and the widest of each kind.
+class TextMeasure {
+public:
+    explicit TextMeasure(IChartPainter& painter) : painter_(painter) {}
+    void Measure(const std::string& text, int& width) {
+        const ChartSize extent = painter_.GetTextExtent(text);
         width = std::max(width, extent.width);
         sizes.height = std::max(sizes.height, extent.height);
-    };
-    for (const std::string& label : labels.x) measure(label, sizes.xLabelWidth);
-    for (const std::string& label : labels.y) measure(label, sizes.yLabelWidth);
-    for (const LegendEntry& entry : legend) measure(entry.text, sizes.legendWidth);
-    return sizes;
+    }
+    void Legend(const std::vector<LegendEntry>& legend) {
+        for (const LegendEntry& entry : legend) Measure(entry.text, sizes.legendWidth);
+    }
+    ChartTextSizes sizes;
+
+private:
+    IChartPainter& painter_;
+};
+
+}  // namespace
+
+ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
+                                 const std::vector<LegendEntry>& legend) {
+    TextMeasure m(painter);
+    for (const std::string& label : labels.x) m.Measure(label, m.sizes.xLabelWidth);
+    for (const std::string& label : labels.y) m.Measure(label, m.sizes.yLabelWidth);
+    m.Legend(legend);
+    return m.sizes;
+}
+
+ChartTextSizes MeasureChartTexts(IChartPainter& painter, const std::vector<AxisTick>& xTicks,
+                                 const std::vector<AxisTick>& yTicks, const std::vector<LegendEntry>& legend) {
+    TextMeasure m(painter);
+    for (const AxisTick& tick : xTicks) m.Measure(tick.label, m.sizes.xLabelWidth);
+    for (const AxisTick& tick : yTicks) m.Measure(tick.label, m.sizes.yLabelWidth);
+    m.Legend(legend);
+    return m.sizes;
 }
 
 namespace {
@@ -237,6 +263,17 @@ void ChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const 
 }
 
 void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const AxisLabels& labels) {
+    std::vector<AxisTick> xTicks;
+    std::vector<AxisTick> yTicks;
+    for (int i = 0; i <= 10; ++i) {
+        xTicks.push_back(AxisTick{Clamp(static_cast<long long>(i) * layout.tickStepX + layout.plot.left), labels.x[i]});
+        yTicks.push_back(AxisTick{Clamp(layout.plot.bottom - static_cast<long long>(i) * layout.tickStepY), labels.y[i]});
+    }
+    DrawChartAxes(painter, layout, xTicks, yTicks);
+}
+
+void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std::vector<AxisTick>& xTicks,
+                   const std::vector<AxisTick>& yTicks) {
     const int l = layout.plot.left;
     const int t = layout.plot.top;
     const int r = layout.plot.right;
@@ -268,25 +305,23 @@ void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const Axis
 
     const int yb = Pixel(b + k);
     std::optional<ChartRect> lastX;
-    for (int i = 0; i <= 10; ++i) {
-        const int xi = Clamp(static_cast<long long>(i) * layout.tickStepX + l);
+    for (const AxisTick& tick : xTicks) {
+        const int xi = tick.position;
         painter.MoveTo(xi, b);
         painter.LineTo(xi, yb);
-        const std::string& text = labels.x[i];
-        const ChartSize extent = painter.GetTextExtent(text);
-        label(Clamp(static_cast<long long>(xi) - extent.width / 2), Clamp(yb + 2LL), text, extent, lastX, false);
+        const ChartSize extent = painter.GetTextExtent(tick.label);
+        label(Clamp(static_cast<long long>(xi) - extent.width / 2), Clamp(yb + 2LL), tick.label, extent, lastX, false);
     }
 
     const int xl = Pixel(l - k);
     std::optional<ChartRect> lastY;
-    for (int i = 0; i <= 10; ++i) {
-        const int yi = Clamp(b - static_cast<long long>(i) * layout.tickStepY);
+    for (const AxisTick& tick : yTicks) {
+        const int yi = tick.position;
         painter.MoveTo(l, yi);
         painter.LineTo(xl, yi);
-        const std::string& text = labels.y[i];
-        const ChartSize extent = painter.GetTextExtent(text);
+        const ChartSize extent = painter.GetTextExtent(tick.label);
         label(Clamp(static_cast<long long>(xl) - extent.width), Clamp(static_cast<long long>(yi) - extent.height / 2),
-              text, extent, lastY, true);
+              tick.label, extent, lastY, true);
     }
 }
 

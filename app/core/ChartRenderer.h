@@ -90,16 +90,29 @@ struct LegendEntry {
     int lineWidth = 0;  // 0: a filled square
 };
 
+// One tick of an axis: its pixel along the axis (x for the x axis, y for the y axis) and
+// its label.
+struct AxisTick {
+    int position = 0;
+    std::string label;
+};
+
 // The sizes the layout needs: the tallest text, the widest label of each axis and the
 // widest legend text.
 ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
                                  const std::vector<LegendEntry>& legend);
+// The same for axes labelled by any number of ticks.
+ChartTextSizes MeasureChartTexts(IChartPainter& painter, const std::vector<AxisTick>& xTicks,
+                                 const std::vector<AxisTick>& yTicks, const std::vector<LegendEntry>& legend);
 
 // The x axis along the plot's bottom and the y axis along its left side, each with eleven
 // ticks one tickStep apart and their labels. A label that would collide with the last one
 // drawn on its axis is skipped (its tick stays); the first label of an axis is always
 // drawn, except that y labels also give way to x labels they would overlap.
 void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const AxisLabels& labels);
+// The same with the ticks given, each axis's in the order they are drawn (and skipped).
+void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std::vector<AxisTick>& xTicks,
+                   const std::vector<AxisTick>& yTicks);
 
 // The legend's rows from the layout's anchor down: a square row takes 50 pixels, a line row
 // its text's height and 8 more. Rows that would pass the frame's bottom are left out, and

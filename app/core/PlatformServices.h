@@ -11,6 +11,7 @@
 class CSimulationDataDlg;
 class CFileDataDlg;
 class CStartComputeDlg;
+class CDegreeSweepDlg;
 
 // How a long task reports its progress and learns that the user cancelled it. The task may
 // run on another thread: it touches only its own data and this object.
@@ -38,6 +39,8 @@ public:
     // As above; the check boxes enable their weight fields by
     // CStartComputeDlg::IsWeightFieldEnabled.
     virtual bool DoModal(CStartComputeDlg& dlg) = 0;
+    // As above, for the degree sweep, its check boxes as the compute dialog's.
+    virtual bool DoModal(CDegreeSweepDlg& dlg) = 0;
 
     // Shows a message box with an OK button and waits until it is closed.
     virtual void MessageBox(const std::string& text) = 0;

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "app/core/CurveFit.h"
+#include "app/core/DegreeSweepDlg.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
@@ -88,11 +89,30 @@ std::string ConditionWarning(double condition, bool stableWouldHelp) {
     return Format("警告：设计矩阵条件数为%s，结果可能不准确。", {value});
 }
 
+// The same warning after a sweep, naming the first degree it concerns.
+std::string SweepConditionWarning(int degree, bool stableWouldHelp) {
+    const std::string line = Format("警告：从%d次起设计矩阵条件数超过1e10，误差可能不准确", {degree});
+    return line + (stableWouldHelp ? "，可在 计算→稳定算法 中改用稳定算法。" : "。");
+}
+
 // A computation's request and outcome, shared with the task that may outlive the command.
 struct FitJob {
     trendfit::CurveFitRequest request;
     trendfit::CurveFitOutcome outcome;
 };
+
+// The same for a sweep, with the clock's readings around it.
+struct SweepJob {
+    trendfit::CurveFitRequest request;
+    int low = 0;
+    int high = 0;
+    trendfit::DegreeSweep sweep;
+    std::uint64_t before = 0;
+    std::uint64_t after = 0;
+};
+
+// The degree of a dialog widened as a signed value would be.
+std::size_t Degree(int d) { return static_cast<std::size_t>(static_cast<long long>(d)); }
 
 }  // namespace
 
@@ -133,6 +153,7 @@ void CTrendfitDoc::ResetData() {
     m_testPoints.clear();
     m_curves.clear();
     m_bands.clear();
+    m_sweep.reset();
     m_bHasData = 0;
     m_minX = kInfinity;
     m_minY = kInfinity;
@@ -263,33 +284,16 @@ bool CTrendfitDoc::ApplyCompute(const CStartComputeDlg& dlg) {
     // The task owns copies of the data: the window repaints from the document meanwhile,
     // and a cancelled task may still be running when the next command changes it.
     auto job = std::make_shared<FitJob>();
-    trendfit::CurveFitRequest& request = job->request;
-    request.trainX = m_trainX;
-    request.trainY = m_trainY;
-    request.testX = m_testX;
-    request.testY = m_testY;
-    // The degree widened as a signed value would be.
-    request.degree = static_cast<std::size_t>(static_cast<long long>(d));
-    request.lambdaL1 = dlg.m_dLambdaL1;
-    request.lambdaL2 = dlg.m_dLambdaL2;
-    request.lasso = dlg.m_bLasso != 0;
-    request.ridge = dlg.m_bRidge != 0;
-    request.stable = m_bStableFit;
+    job->request = FitRequest(Degree(d), dlg.m_dLambdaL1, dlg.m_dLambdaL2, dlg.m_bLasso != 0, dlg.m_bRidge != 0);
+    const trendfit::CurveFitRequest& request = job->request;
     const FitTexts texts = TextsOf(request);
     const std::string name = Format(texts.name, {d});
 
-    IPlatformServices* platform = m_pPlatform;
-    auto clock = [platform]() -> std::uint64_t { return platform != nullptr ? platform->GetTickCount64() : 0; };
+    const std::function<std::uint64_t()> clock = Clock();
     auto task = [job, clock](ITaskProgress& progress) {
         job->outcome = trendfit::RunCurveFit(job->request, clock, progress);
     };
-    bool finished = true;
-    if (platform != nullptr) {
-        finished = platform->RunCancellable(task, Format("正在计算%s...", {name}));
-    } else {
-        trendfit::RunInPlace(task);
-    }
-    if (!finished) {
+    if (!RunTask(task, Format("正在计算%s...", {name}))) {
         Output(kCancelledLine);
         return false;
     }
@@ -304,17 +308,117 @@ bool CTrendfitDoc::ApplyCompute(const CStartComputeDlg& dlg) {
         Output(ConditionWarning(outcome.conditionNumber, !request.lasso));
     }
 
+    StoreCurve(outcome.curve, name);
+    return true;
+}
+
+std::function<std::uint64_t()> CTrendfitDoc::Clock() const {
+    IPlatformServices* platform = m_pPlatform;
+    return [platform]() -> std::uint64_t { return platform != nullptr ? platform->GetTickCount64() : 0; };
+}
+
+bool CTrendfitDoc::RunTask(const std::function<void(ITaskProgress&)>& task, const std::string& label) {
+    if (m_pPlatform == nullptr) {
+        trendfit::RunInPlace(task);
+        return true;
+    }
+    return m_pPlatform->RunCancellable(task, label);
+}
+
+trendfit::CurveFitRequest CTrendfitDoc::FitRequest(std::size_t degree, double lambdaL1, double lambdaL2, bool lasso,
+                                                   bool ridge) const {
+    trendfit::CurveFitRequest request;
+    request.trainX = m_trainX;
+    request.trainY = m_trainY;
+    request.testX = m_testX;
+    request.testY = m_testY;
+    request.degree = degree;
+    request.lambdaL1 = lambdaL1;
+    request.lambdaL2 = lambdaL2;
+    request.lasso = lasso;
+    request.ridge = ridge;
+    request.stable = m_bStableFit;
+    return request;
+}
+
+void CTrendfitDoc::StoreCurve(const CurveResult& curve, const std::string& name) {
     // Curves are stored under 0, 1, 2, ... and never removed one by one, so the count is
     // always a free index.
     const std::size_t index = m_curves.size();
-    m_curves[index] = outcome.curve;
+    m_curves[index] = curve;
     m_curves[index].name = name;
     m_nCurrentCurve = index;
     UpdateAllViews();
     if (g_pDataTreeView != nullptr) g_pDataTreeView->AddCurveItem(name, LowInt32(index));
     Output("");
     ShowCurve(m_curves[index]);
+}
+
+bool CTrendfitDoc::OnDegreeSweep() {
+    if (m_pPlatform == nullptr) return false;
+    CDegreeSweepDlg dlg;
+    dlg.m_nTrainPoints = m_trainX.Size();
+    dlg.m_dMaxAbsX = MaxAbs(m_trainX);
+    dlg.m_bStableFit = m_bStableFit;
+    if (!m_pPlatform->DoModal(dlg)) return false;
+    return ApplyDegreeSweep(dlg);
+}
+
+bool CTrendfitDoc::ApplyDegreeSweep(const CDegreeSweepDlg& dlg) {
+    const int low = dlg.m_nLowDegree;
+    const int high = dlg.m_nHighDegree;
+    Output(Format("开始阶数扫描:%d次至%d次...", {low, high}));
+
+    auto job = std::make_shared<SweepJob>();
+    job->request = FitRequest(Degree(low), dlg.m_dLambdaL1, dlg.m_dLambdaL2, dlg.m_bLasso != 0, dlg.m_bRidge != 0);
+    if (m_trainX.Size() == 0) {
+        // Every degree fails alike without training points, and the degree limit does not
+        // bound the range then: the first failure is the answer, as for a compute.
+        trendfit::CurveFitOutcome first;
+        trendfit::RunInPlace([&](ITaskProgress& progress) { first = trendfit::RunCurveFit(job->request, Clock(), progress); });
+        ShowError(first.error);
+        return false;
+    }
+    job->low = low;
+    job->high = high;
+    const std::function<std::uint64_t()> clock = Clock();
+    auto task = [job, clock](ITaskProgress& progress) {
+        job->before = clock();
+        job->sweep = trendfit::RunDegreeSweep(job->request, job->low, job->high, clock, progress);
+        job->after = clock();
+    };
+    if (!RunTask(task, Format("正在进行阶数扫描(%d次至%d次)...", {low, high}))) {
+        Output(kCancelledLine);
+        return false;
+    }
+    for (const trendfit::DegreeSweepPoint& point : job->sweep.points) {
+        Output(trendfit::SweepLine(point, job->sweep.hasTestPoints));
+    }
+    Output(Format("阶数扫描结束，用时:%d毫秒。", {trendfit::ElapsedMilliseconds(job->before, job->after)}));
+    Output(trendfit::SweepSummaryLine(job->sweep));
+    if (const std::optional<int> degree = trendfit::FirstIllConditionedDegree(job->sweep, kConditionWarningLimit)) {
+        Output(SweepConditionWarning(*degree, !job->request.lasso));
+    }
+    Output("");
+    m_sweep = std::move(job->sweep);
+    UpdateAllViews();
     return true;
+}
+
+bool CTrendfitDoc::StoreSweepCurve(int degree) {
+    if (!m_sweep) return false;
+    for (const trendfit::DegreeSweepPoint& point : m_sweep->points) {
+        if (point.degree != degree || point.outcome.failed) continue;
+        const std::string name = Format(TextsOf(m_sweep->settings).name, {degree});
+        Output(Format("由阶数扫描存储%s。", {name}));
+        StoreCurve(point.outcome.curve, name);
+        return true;
+    }
+    return false;
+}
+
+trendfit::SweepChartData CTrendfitDoc::GetSweepChartData() const {
+    return m_sweep ? trendfit::MakeSweepChartData(*m_sweep) : trendfit::SweepChartData{};
 }
 
 void CTrendfitDoc::SelectCurve(int nCurve) {

@@ -12,7 +12,9 @@
 // skip the dialogs: fill a dialog model and call the matching Apply... member.
 
 #include <cstddef>
+#include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,12 +22,14 @@
 #include "app/core/CurveBand.h"
 #include "app/core/CurveResult.h"
 #include "app/core/DataSet.h"
+#include "app/core/DegreeSweep.h"
 #include "app/core/PlatformServices.h"
 #include "vecmat/core/Vector.h"
 
 class CSimulationDataDlg;
 class CFileDataDlg;
 class CStartComputeDlg;
+class CDegreeSweepDlg;
 
 class CTrendfitDoc : public IDataDoc {
 public:
@@ -47,6 +51,10 @@ public:
     // Command "Trendfit" under "计算": runs the start-compute dialog, which knows the data's
     // degree limit; on OK fits a curve.
     void OnCompute();
+    // Command "阶数扫描..." under "计算": runs the degree-sweep dialog (which knows the
+    // degree limit, as the compute dialog does); on OK runs the sweep. True when a sweep
+    // finished and is now the document's sweep.
+    bool OnDegreeSweep();
     // Whether the compute command is enabled: exactly when a data set is loaded.
     bool OnUpdateCompute() const { return m_bHasData != 0; }
 
@@ -76,6 +84,23 @@ public:
     // and the design's condition number exceeds kConditionWarningLimit, a warning line
     // follows the elapsed-time line.
     bool ApplyCompute(const CStartComputeDlg& dlg);
+    // Fits every degree of the dialog's range on copies of the data, each exactly as
+    // ApplyCompute would (stable option included), through RunCancellable with progress
+    // per degree. Writes the start line, then once finished a line per degree (SweepLine),
+    // the time it took, the summary line (SweepSummaryLine) and, when a fit by the normal
+    // equations exceeded kConditionWarningLimit, a warning naming the first such degree;
+    // it keeps the sweep (replacing the last one). Cancelled, it adds "计算已取消。" and
+    // keeps nothing. Without training points every fit fails alike: the failure of the
+    // first shows in a message box and nothing is kept.
+    bool ApplyDegreeSweep(const CDegreeSweepDlg& dlg);
+    // Stores the sweep's fit of `degree` as a curve, as ApplyCompute stores its fit: tree
+    // item, current curve, grid and repaint, after the line "由阶数扫描存储<name>。". False,
+    // with nothing changed, when the sweep has no successful fit of that degree.
+    bool StoreSweepCurve(int degree);
+    // The last sweep finished on this data set, null when there is none.
+    const trendfit::DegreeSweep* Sweep() const { return m_sweep ? &*m_sweep : nullptr; }
+    // What the sweep chart draws (an empty record without a sweep).
+    trendfit::SweepChartData GetSweepChartData() const;
 
     // The step both data commands end in: drops the old data set and its curves, takes
     // this one and reports it (tree root, output lines, the data properties and counts, an
@@ -124,6 +149,15 @@ private:
     void BuildPoints();
     void UpdateAllViews();
     void ShowError(const std::string& message);
+    // The platform's clock for a task, which may read it from its own thread.
+    std::function<std::uint64_t()> Clock() const;
+    // Runs a fitting task through the platform (here without one); false when cancelled.
+    bool RunTask(const std::function<void(ITaskProgress&)>& task, const std::string& label);
+    trendfit::CurveFitRequest FitRequest(std::size_t degree, double lambdaL1, double lambdaL2, bool lasso,
+                                         bool ridge) const;
+    // The storing step of a fit: the next index, current, repaint, tree item, a blank
+    // output line and the grid.
+    void StoreCurve(const CurveResult& curve, const std::string& name);
 
     int m_bHasData = 0;
     pct::Vector m_trainX;
@@ -140,6 +174,7 @@ private:
     std::size_t m_nCurrentCurve = 0;
     std::map<std::size_t, CurveBand> m_bands;  // by curve index, made when first asked for
     bool m_bStableFit = false;
+    std::optional<trendfit::DegreeSweep> m_sweep;
 
     IPlatformServices* m_pPlatform = nullptr;
 };

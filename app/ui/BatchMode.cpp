@@ -3,10 +3,12 @@
 #include <QCommandLineParser>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
 
 #include <map>
 #include <ostream>
 
+#include "app/core/DegreeSweepDlg.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
@@ -51,7 +53,15 @@ const Option kOptions[] = {
      nullptr},
     {"json", "file",
      "Write the same as one JSON object to this file: degree, lambdaL1, lambdaL2, trainError, testError, "
-     "trainR2, testR2, trainRMSE, testRMSE and coefficients (X0 first); null for a figure that does not exist.",
+     "trainR2, testR2, trainRMSE, testRMSE and coefficients (X0 first); null for a figure that does not exist. "
+     "With --sweep it also holds sweep: an array of objects with degree, trainError and testError (null for a "
+     "failed fit or without test points); with --sweep and no --degree it holds sweep only.",
+     nullptr},
+    {"sweep", "LO:HI",
+     "Fit every degree from LO to HI (with --lasso, --ridge and --stable as given) and print a line per degree "
+     "and the degree with the lowest test error (menu 计算 → 阶数扫描).",
+     nullptr},
+    {"sweep-image", "file", "Render the sweep's chart (errors against degree) to this .png or .svg file at --size.",
      nullptr},
 };
 
@@ -123,13 +133,22 @@ public:
     bool DoModal(CStartComputeDlg& dlg) override {
         DialogControls controls = dlg.ToControls();
         controls.texts[CStartComputeDlg::IDC_DEGREE] = Text("degree");
-        controls.values[CStartComputeDlg::IDC_LASSO] = m_args.isSet("lasso") ? 1 : 0;
-        controls.values[CStartComputeDlg::IDC_RIDGE] = m_args.isSet("ridge") ? 1 : 0;
-        if (m_args.isSet("lasso")) controls.texts[CStartComputeDlg::IDC_LAMBDA_L1] = Text("lasso");
-        if (m_args.isSet("ridge")) controls.texts[CStartComputeDlg::IDC_LAMBDA_L2] = Text("ridge");
+        FillWeights(controls);
         return Exchange(dlg.FromControls(controls), {{CStartComputeDlg::IDC_DEGREE, "degree"},
                                                      {CStartComputeDlg::IDC_LAMBDA_L1, "lasso"},
                                                      {CStartComputeDlg::IDC_LAMBDA_L2, "ridge"}});
+    }
+
+    bool DoModal(CDegreeSweepDlg& dlg) override {
+        const QStringList range = m_args.value("sweep").split(':');  // two parts, checked before any work
+        DialogControls controls = dlg.ToControls();
+        controls.texts[CDegreeSweepDlg::IDC_LOW_DEGREE] = range[0].toStdString();
+        controls.texts[CDegreeSweepDlg::IDC_HIGH_DEGREE] = range[1].toStdString();
+        FillWeights(controls);
+        return Exchange(dlg.FromControls(controls), {{CDegreeSweepDlg::IDC_LOW_DEGREE, "sweep"},
+                                                     {CDegreeSweepDlg::IDC_HIGH_DEGREE, "sweep"},
+                                                     {CDegreeSweepDlg::IDC_LAMBDA_L1, "lasso"},
+                                                     {CDegreeSweepDlg::IDC_LAMBDA_L2, "ridge"}});
     }
 
     void MessageBox(const std::string& text) override { Fail(text); }
@@ -141,6 +160,14 @@ public:
 
 private:
     std::string Text(const char* option) const { return m_args.value(option).toStdString(); }
+
+    // The two weights and their boxes, shared by the compute and the sweep dialog.
+    void FillWeights(DialogControls& controls) const {
+        controls.values[CStartComputeDlg::IDC_LASSO] = m_args.isSet("lasso") ? 1 : 0;
+        controls.values[CStartComputeDlg::IDC_RIDGE] = m_args.isSet("ridge") ? 1 : 0;
+        if (m_args.isSet("lasso")) controls.texts[CStartComputeDlg::IDC_LAMBDA_L1] = Text("lasso");
+        if (m_args.isSet("ridge")) controls.texts[CStartComputeDlg::IDC_LAMBDA_L2] = Text("ridge");
+    }
 
     int Choice(const char* option, const QStringList& names) {
         const int index = names.indexOf(m_args.value(option));
@@ -226,9 +253,10 @@ QString BatchUsage() {
     AddOptions(parser);
     return "Usage: trendfit [--batch [options]]\n\n"
            "Without --batch Trendfit opens its window. With --batch it simulates data (or\n"
-           "imports --import FILE), fits one polynomial when --degree is given, prints the\n"
-           "lines of the output pane and renders the chart when --image is given; --report\n"
-           "and --json give the fitted curve's figures.\n\n" +
+           "imports --import FILE), fits one polynomial when --degree is given, sweeps a range\n"
+           "of degrees when --sweep is given, prints the lines of the output pane and renders\n"
+           "the chart when --image is given (the sweep's chart with --sweep-image); --report\n"
+           "and --json give the fitted curve's figures, --json also the sweep's.\n\n" +
            parser.helpText().section('\n', 2) +
            "\nThe output lines go to standard output, problems to standard error. Exit status:\n"
            "0 on success, 2 for a bad option, a refused value or a failed command.\n";
@@ -252,19 +280,33 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
         return 2;
     }
     const QString image = parser.value("image");
-    if (!image.isEmpty() && !image.endsWith(".png", Qt::CaseInsensitive) &&
-        !image.endsWith(".svg", Qt::CaseInsensitive)) {
-        err << "trendfit: --image must name a .png or .svg file\n";
-        return 2;
-    }
-    for (const char* option : {"report", "json"}) {
-        if (parser.isSet(option) && !parser.isSet("degree")) {
-            err << "trendfit: --" << option << " describes the fitted curve: give --degree\n";
+    const QString sweepImage = parser.value("sweep-image");
+    for (const char* option : {"image", "sweep-image"}) {
+        const QString file = parser.value(option);
+        if (!file.isEmpty() && !file.endsWith(".png", Qt::CaseInsensitive) && !file.endsWith(".svg", Qt::CaseInsensitive)) {
+            err << "trendfit: --" << option << " must name a .png or .svg file\n";
             return 2;
         }
     }
+    const bool sweep = parser.isSet("sweep");
+    if (sweep && parser.value("sweep").split(':').size() != 2) {
+        err << "trendfit: --sweep must be LO:HI, e.g. 1:15\n";
+        return 2;
+    }
+    if (parser.isSet("sweep-image") && !sweep) {
+        err << "trendfit: --sweep-image draws the sweep: give --sweep\n";
+        return 2;
+    }
+    if (parser.isSet("report") && !parser.isSet("degree")) {
+        err << "trendfit: --report describes the fitted curve: give --degree\n";
+        return 2;
+    }
+    if (parser.isSet("json") && !parser.isSet("degree") && !sweep) {
+        err << "trendfit: --json describes the fitted curve or the sweep: give --degree or --sweep\n";
+        return 2;
+    }
     const QString json = parser.value("json");
-    for (const QString& file : {image, json}) {
+    for (const QString& file : {image, json, sweepImage}) {
         if (!file.isEmpty() && !CanWrite(file)) {
             err << "trendfit: cannot write " << file.toStdString() << '\n';
             return 2;
@@ -286,19 +328,31 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
             doc.OnSimulationData();
         }
         if (!platform.Failed() && parser.isSet("degree")) doc.OnCompute();
+        // A sweep without a single successful fit has nothing to show: it fails the run.
+        if (!platform.Failed() && sweep && doc.OnDegreeSweep() && !HasSuccessfulFit(*doc.Sweep())) {
+            platform.MessageBox(SweepSummaryLine(*doc.Sweep()));
+        }
         const CurveResult* curve = doc.FindCurrentCurve();
         if (platform.Failed()) {
             status = 2;
         } else {
-            // --report and --json come with --degree, so a run that got here has a curve.
+            // --report comes with --degree, so a run that got here has a curve; --json with
+            // --degree or --sweep.
             if (curve != nullptr && parser.isSet("report")) {
                 for (const std::string& line : CurveReportLines(*curve)) out << line << '\n';
             }
-            if (curve != nullptr && !json.isEmpty()) status = Write(WriteJsonFile(CurveJson(*curve), json), json, err);
+            if (!json.isEmpty()) {
+                QJsonObject object = curve != nullptr ? CurveJson(*curve) : QJsonObject();
+                if (doc.Sweep() != nullptr) object.insert("sweep", SweepJson(*doc.Sweep()));
+                status = Write(WriteJsonFile(object, json), json, err);
+            }
             if (status == 0 && !image.isEmpty()) {
                 const bool band = parser.isSet("band");
                 if (band && !doc.CurrentBand().note.empty()) err << "trendfit: " << doc.CurrentBand().note << '\n';
                 status = Write(WriteChartImage(doc.GetChartData(ChartOptions{band, false}), image, size), image, err);
+            }
+            if (status == 0 && !sweepImage.isEmpty()) {
+                status = Write(WriteSweepChartImage(doc.GetSweepChartData(), sweepImage, size), sweepImage, err);
             }
         }
     }

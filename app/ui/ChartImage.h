@@ -1,6 +1,6 @@
 #pragma once
 
-// The chart as a picture: what batch mode writes, the image export saves and the copy
+// The charts as pictures: what batch mode writes, the image export saves and the copy
 // command puts on the clipboard.
 
 #include <QImage>
@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "app/core/CurveResult.h"
+#include "app/core/SweepChart.h"
 
 namespace trendfit {
 
@@ -17,5 +18,9 @@ QImage RenderChartImage(const ChartData& data, QSize size);
 // Writes the chart at `size` as SVG when the file name ends in ".svg" (any case), as PNG
 // otherwise. False when the file cannot be written.
 bool WriteChartImage(const ChartData& data, const QString& file, QSize size);
+
+// The same for the degree sweep's chart.
+QImage RenderSweepChartImage(const SweepChartData& data, QSize size);
+bool WriteSweepChartImage(const SweepChartData& data, const QString& file, QSize size);
 
 }  // namespace trendfit

@@ -13,6 +13,8 @@ QString CommandPrompt(int id) {
     case ID_EXPORT_CURVE: return "将当前曲线的阶数、权重、方差和系数保存为 CSV 文件\n导出曲线";
     case ID_VIEW_BAND: return "在当前普通或岭回归曲线周围显示 95% 置信带\n置信带";
     case ID_VIEW_ALL_CURVES: return "同时显示当前数据的全部曲线，当前曲线最粗\n显示全部曲线";
+    case ID_DEGREE_SWEEP: return "对一段阶数逐一拟合，比较训练误差和测试误差\n阶数扫描";
+    case ID_VIEW_SWEEP: return "显示阶数扫描图：训练误差和测试误差随阶数的变化\n阶数扫描图";
     case ID_STABLE_FIT: return "用 QR 分解的稳定算法计算普通拟合和岭回归\n稳定算法";
     case ID_FILE_PRINT_SETUP: return "更改打印机选项和打印选项\n打印设置";
     case ID_APP_ABOUT: return "显示程序信息、版本号和版权信息\n关于";

@@ -32,6 +32,19 @@ QJsonObject CurveJson(const CurveResult& curve) {
     };
 }
 
+QJsonArray SweepJson(const DegreeSweep& sweep) {
+    QJsonArray points;
+    for (const DegreeSweepPoint& p : sweep.points) {
+        const bool failed = p.outcome.failed;
+        points.append(QJsonObject{
+            {"degree", p.degree},
+            {"trainError", failed ? QJsonValue() : Number(p.outcome.curve.trainError)},
+            {"testError", failed || !sweep.hasTestPoints ? QJsonValue() : Number(p.outcome.curve.testError)},
+        });
+    }
+    return points;
+}
+
 bool WriteJsonFile(const QJsonObject& object, const QString& file) {
     QSaveFile out(file);
     const QByteArray text = QJsonDocument(object).toJson(QJsonDocument::Indented);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/core/DegreeSweepDlg.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
@@ -109,36 +110,60 @@ void FileDataDialog::OnChooseFile(const QString& path) {
     }
 }
 
-StartComputeDialog::StartComputeDialog(CStartComputeDlg& model, QWidget* parent)
-    : ExchangeDialog("开始计算", [&model](const auto& c) { return model.FromControls(c); }, parent) {
+void WeightedFitDialog::AddWeightRows(QGridLayout* grid, int row) {
     using M = CStartComputeDlg;
-    auto* grid = new QGridLayout;
-    grid->addWidget(Label("线性次数", this), 0, 0);
-    grid->addWidget(AddEdit(M::IDC_DEGREE), 0, 1);
-    for (int row = 1; row <= 2; ++row) {
-        const int checkId = row == 1 ? M::IDC_LASSO : M::IDC_RIDGE;
-        QCheckBox* check = AddCheck(checkId, row == 1 ? "L1 lasso回归" : "L2 岭回归(Ridge)");
+    for (int checkId : {M::IDC_LASSO, M::IDC_RIDGE}) {
+        QCheckBox* check = AddCheck(checkId, checkId == M::IDC_LASSO ? "L1 lasso回归" : "L2 岭回归(Ridge)");
         QLineEdit* weight = AddEdit(M::WeightFieldFor(checkId));
         grid->addWidget(check, row, 0);
         grid->addWidget(weight, row, 1);
         connect(check, &QCheckBox::toggled, weight,
                 [weight](bool on) { weight->setEnabled(M::IsWeightFieldEnabled(on ? 1 : 0)); });
+        ++row;
     }
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(CreateButtons("开始计算"));
-    ShowControls(model.ToControls());
+}
+
+void WeightedFitDialog::EnableWeightFields() {
+    using M = CStartComputeDlg;
     for (int checkId : {M::IDC_LASSO, M::IDC_RIDGE}) {
         const bool on = static_cast<QCheckBox*>(Control(checkId))->isChecked();
         Control(M::WeightFieldFor(checkId))->setEnabled(M::IsWeightFieldEnabled(on ? 1 : 0));
     }
 }
 
-QWidget* StartComputeDialog::FocusTarget(int id) const {
+QWidget* WeightedFitDialog::FocusTarget(int id) const {
     QWidget* field = Control(id);
     if (field == nullptr || field->isEnabled()) return field;
     for (int checkId : {CStartComputeDlg::IDC_LASSO, CStartComputeDlg::IDC_RIDGE}) {
         if (CStartComputeDlg::WeightFieldFor(checkId) == id) return Control(checkId);
     }
     return field;
+}
+
+StartComputeDialog::StartComputeDialog(CStartComputeDlg& model, QWidget* parent)
+    : WeightedFitDialog("开始计算", [&model](const auto& c) { return model.FromControls(c); }, parent) {
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label("线性次数", this), 0, 0);
+    grid->addWidget(AddEdit(CStartComputeDlg::IDC_DEGREE), 0, 1);
+    AddWeightRows(grid, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(CreateButtons("开始计算"));
+    ShowControls(model.ToControls());
+    EnableWeightFields();
+}
+
+DegreeSweepDialog::DegreeSweepDialog(CDegreeSweepDlg& model, QWidget* parent)
+    : WeightedFitDialog("阶数扫描", [&model](const auto& c) { return model.FromControls(c); }, parent) {
+    auto* grid = new QGridLayout;
+    grid->addWidget(Label("最低阶数", this), 0, 0);
+    grid->addWidget(AddEdit(CDegreeSweepDlg::IDC_LOW_DEGREE), 0, 1);
+    grid->addWidget(Label("最高阶数", this), 1, 0);
+    grid->addWidget(AddEdit(CDegreeSweepDlg::IDC_HIGH_DEGREE), 1, 1);
+    AddWeightRows(grid, 2);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(CreateButtons("开始扫描"));
+    ShowControls(model.ToControls());
+    EnableWeightFields();
 }

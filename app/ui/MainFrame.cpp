@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolBar>
@@ -27,6 +28,7 @@
 #include "app/ui/OutputWnd.h"
 #include "app/ui/PropertiesWnd.h"
 #include "app/ui/QtPlatform.h"
+#include "app/ui/SweepView.h"
 #include "app/ui/TrendfitApp.h"
 #include "app/ui/TrendfitView.h"
 
@@ -72,11 +74,16 @@ CMainFrame::CMainFrame(CTrendfitDoc& doc, QWidget* parent) : QMainWindow(parent)
     setObjectName("MainFrame");
     setWindowTitle("无标题 - Trendfit");
     resize(1280, 860);
-    m_view = new CTrendfitView(&m_doc, this);
-    setCentralWidget(m_view);
+    m_centre = new QStackedWidget(this);
+    m_view = new CTrendfitView(&m_doc, m_centre);
+    m_sweepView = new CSweepView(&m_doc, m_centre);
+    m_centre->addWidget(m_view);
+    m_centre->addWidget(m_sweepView);
+    setCentralWidget(m_centre);
     m_platform = std::make_unique<QtPlatform>(this, m_view, [this] {
         UpdateCommandUI();
         ShowBandNote();
+        m_sweepView->Refresh();
     });
     m_doc.SetPlatform(m_platform.get());
 
@@ -145,6 +152,8 @@ void CMainFrame::CreateMenus() {
     QMenu* compute = menuBar()->addMenu("计算(&C)");
     connect(AddCommand(compute, ID_COMPUTE, "Trendfit(&R)", QKeySequence("Ctrl+R")),
             &QAction::triggered, this, [this] { m_doc.OnCompute(); });
+    connect(AddCommand(compute, ID_DEGREE_SWEEP, "阶数扫描(&W)..."), &QAction::triggered, this,
+            &CMainFrame::OnDegreeSweep);
     QAction* stable = AddCommand(compute, ID_STABLE_FIT, "稳定算法(&S)");
     stable->setCheckable(true);
     stable->setChecked(m_doc.IsStableFit());
@@ -184,6 +193,11 @@ void CMainFrame::CreateMenus() {
     QAction* allCurves = AddCommand(view, ID_VIEW_ALL_CURVES, "显示全部曲线(&L)");
     allCurves->setCheckable(true);
     connect(allCurves, &QAction::toggled, this, &CMainFrame::ApplyChartOptions);
+    QAction* sweep = AddCommand(view, ID_VIEW_SWEEP, "阶数扫描图(&D)");
+    sweep->setCheckable(true);
+    connect(sweep, &QAction::toggled, this, &CMainFrame::ShowSweepView);
+    // A stored sweep curve is shown where curves are: on the chart.
+    connect(m_sweepView, &CSweepView::curveStored, this, [this] { ShowSweepView(false); });
     view->addSeparator();
 
     QMenu* looks = view->addMenu("应用程序外观(&A)");
@@ -374,8 +388,20 @@ void CMainFrame::OnStableFit(bool on) {
     QSettings().setValue("StableFit", on);
 }
 
+void CMainFrame::OnDegreeSweep() {
+    if (!m_doc.OnDegreeSweep()) return;
+    m_sweepView->SelectBestDegree();
+    ShowSweepView(true);
+}
+
+void CMainFrame::ShowSweepView(bool on) {
+    Action(ID_VIEW_SWEEP)->setChecked(on);  // re-enters once when it changes, harmlessly
+    m_centre->setCurrentWidget(on ? static_cast<QWidget*>(m_sweepView) : m_view);
+}
+
 void CMainFrame::UpdateCommandUI() {
     if (QAction* compute = Action(ID_COMPUTE)) compute->setEnabled(m_doc.OnUpdateCompute());
+    if (QAction* sweep = Action(ID_DEGREE_SWEEP)) sweep->setEnabled(m_doc.OnUpdateCompute());
     if (QAction* curve = Action(ID_EXPORT_CURVE)) curve->setEnabled(m_doc.FindCurrentCurve() != nullptr);
 }
 

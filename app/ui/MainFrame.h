@@ -13,6 +13,7 @@
 
 class CTrendfitDoc;
 class CTrendfitView;
+class CSweepView;
 class CClassView;
 class COutputWnd;
 class CPropertiesWnd;
@@ -20,6 +21,7 @@ class QtPlatform;
 class QActionGroup;
 class QIcon;
 class QLabel;
+class QStackedWidget;
 class QToolBar;
 
 class CMainFrame : public QMainWindow {
@@ -35,6 +37,8 @@ public:
     // The look menu's action of a look id.
     QAction* LookAction(unsigned id) const;
     CTrendfitView* View() const { return m_view; }
+    // The degree sweep's view; it takes the chart view's place while 视图 → 阶数扫描图 is on.
+    CSweepView* SweepView() const { return m_sweepView; }
     CClassView* ClassView() const { return m_wndClassView; }
     COutputWnd* OutputWnd() const { return m_wndOutput; }
     CPropertiesWnd* PropertiesWnd() const { return m_wndProperties; }
@@ -59,8 +63,13 @@ public:
     void OnApplicationLook(unsigned id);
     // The option 计算→稳定算法: hands it to the document and stores it as "StableFit".
     void OnStableFit(bool on);
-    // Enables the compute command exactly while the document holds data, and the curve
-    // export while a curve is current.
+    // "阶数扫描...": runs the sweep; once it finished, the sweep view shows it with its best
+    // degree chosen.
+    void OnDegreeSweep();
+    // 视图 → 阶数扫描图: the sweep view in place of the chart view, or back.
+    void ShowSweepView(bool on);
+    // Enables the compute and sweep commands exactly while the document holds data, and
+    // the curve export while a curve is current.
     void UpdateCommandUI();
 
     // The print command's icon: the theme's printer, or a drawn one where there is none.
@@ -88,6 +97,8 @@ private:
 
     CTrendfitDoc& m_doc;
     CTrendfitView* m_view;
+    CSweepView* m_sweepView;
+    QStackedWidget* m_centre;
     CClassView* m_wndClassView = nullptr;
     COutputWnd* m_wndOutput = nullptr;
     CPropertiesWnd* m_wndProperties = nullptr;

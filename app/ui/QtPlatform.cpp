@@ -50,6 +50,10 @@ bool QtPlatform::DoModal(CStartComputeDlg& dlg) {
     return StartComputeDialog(dlg, m_window).exec() == QDialog::Accepted;
 }
 
+bool QtPlatform::DoModal(CDegreeSweepDlg& dlg) {
+    return DegreeSweepDialog(dlg, m_window).exec() == QDialog::Accepted;
+}
+
 void QtPlatform::MessageBox(const std::string& text) {
     QMessageBox::warning(m_window, trendfit::AppTitle(), QString::fromStdString(text));
 }

@@ -27,6 +27,7 @@ public:
     bool DoModal(CSimulationDataDlg& dlg) override;
     bool DoModal(CFileDataDlg& dlg) override;
     bool DoModal(CStartComputeDlg& dlg) override;
+    bool DoModal(CDegreeSweepDlg& dlg) override;
     void MessageBox(const std::string& text) override;
     void SetWindowTitle(const std::string& title) override;
     void UpdateAllViews() override;

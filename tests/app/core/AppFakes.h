@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/AppInterfaces.h"
+#include "app/core/DegreeSweepDlg.h"
 #include "app/core/PlatformServices.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
@@ -40,6 +41,7 @@ public:
     std::function<bool(CSimulationDataDlg&)> simulation;
     std::function<bool(CFileDataDlg&)> file;
     std::function<bool(CStartComputeDlg&)> compute;
+    std::function<bool(CDegreeSweepDlg&)> sweep;
     std::vector<std::string> messageBoxes;
     std::vector<std::string> titles;
     int updates = 0;
@@ -49,10 +51,12 @@ public:
     // left alone does, but the answer is "cancelled".
     bool cancelTasks = false;
     std::vector<std::string> taskLabels;
+    std::vector<std::pair<int, int>> taskProgress;  // every (done, total) the tasks reported
 
     bool DoModal(CSimulationDataDlg& dlg) override { return simulation && simulation(dlg); }
     bool DoModal(CFileDataDlg& dlg) override { return file && file(dlg); }
     bool DoModal(CStartComputeDlg& dlg) override { return compute && compute(dlg); }
+    bool DoModal(CDegreeSweepDlg& dlg) override { return sweep && sweep(dlg); }
     void MessageBox(const std::string& text) override { messageBoxes.push_back(text); }
     void SetWindowTitle(const std::string& title) override { titles.push_back(title); }
     void UpdateAllViews() override { ++updates; }
@@ -64,6 +68,7 @@ public:
         FakeProgress progress;
         progress.cancelled = cancelTasks;
         task(progress);
+        taskProgress.insert(taskProgress.end(), progress.reports.begin(), progress.reports.end());
         return !cancelTasks;
     }
 };

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/ChartRenderer.h"
+#include "app/core/SweepChart.h"
 #include "tests/app/core/AppFakes.h"
 
 using app_fakes::RecordingPainter;
@@ -702,4 +703,202 @@ TEST(ChartOptions, LongCurveListsStayReadable) {
             EXPECT_EQ(legend[i], i + 1 == rows && rows < 20 ? "……" : data.curves[i].name) << at;
         }
     }
+}
+
+namespace {
+
+using trendfit::SweepChartData;
+using trendfit::SweepChartRenderer;
+
+// Degrees 1 ... 5: training error 1 down to 1e-4, test error 1, 0.1, 0.01, 0.1, 1.
+SweepChartData FiveDegrees() {
+    SweepChartData data;
+    data.lowDegree = 1;
+    data.highDegree = 5;
+    data.hasTestPoints = true;
+    const double train[] = {1.0, 0.1, 0.01, 0.001, 0.0001};
+    const double test[] = {1.0, 0.1, 0.01, 0.1, 1.0};
+    for (int i = 0; i < 5; ++i) data.points.push_back({i + 1, train[i], test[i]});
+    data.bestDegree = 3;
+    return data;
+}
+
+// The pixel of degree d and of log10(error) = v in a plot spanning degrees lo - 0.5 ...
+// hi + 0.5 and decades low ... high, truncated as the chart truncates.
+int DegreeX(const ChartRect& p, int lo, int hi, int d) {
+    return static_cast<int>((d - (lo - 0.5)) * (p.right - p.left) / (hi - lo + 1.0) + p.left);
+}
+int DecadeY(const ChartRect& p, int low, int high, double v) {
+    return static_cast<int>(p.bottom - (v - low) * (p.bottom - p.top) / double(high - low));
+}
+
+// The calls between the pen selection `pen` (its first occurrence) and the next pen.
+std::vector<std::string> AfterPen(const std::vector<std::string>& calls, const std::string& pen) {
+    std::vector<std::string> out;
+    std::size_t i = IndexOf(calls, pen);
+    for (++i; i < calls.size() && calls[i].compare(0, 4, "pen ") != 0; ++i) out.push_back(calls[i]);
+    return out;
+}
+
+std::string At(const char* verb, int x, int y) { return std::string(verb) + " " + std::to_string(x) + "," + std::to_string(y); }
+
+}  // namespace
+
+TEST(SweepChart, DecadesCoverTheErrorsAndNonPositiveOnesSitAtTheBottom) {
+    SweepChartData data = FiveDegrees();
+    auto decades = trendfit::SweepErrorDecades(data);
+    EXPECT_EQ(decades.low, -4);
+    EXPECT_EQ(decades.high, 0);
+    data.points = {{1, 0.02, 0.6}, {2, 0.001, 50.0}};
+    decades = trendfit::SweepErrorDecades(data);
+    EXPECT_EQ(decades.low, -3);
+    EXPECT_EQ(decades.high, 2);
+    data.hasTestPoints = false;  // test errors then count for nothing
+    EXPECT_EQ(trendfit::SweepErrorDecades(data).high, -1);
+    data.points = {{1, 0.5, 0.0}};  // within one decade: the axis still spans one
+    EXPECT_EQ(trendfit::SweepErrorDecades(data).low, -1);
+    EXPECT_EQ(trendfit::SweepErrorDecades(data).high, 0);
+    data.points = {{1, 0.0, 0.0}, {2, -1.0, 0.0}, {3, std::nan(""), 0.0}};
+    decades = trendfit::SweepErrorDecades(data);
+    EXPECT_EQ(decades.low, 0);
+    EXPECT_EQ(decades.high, 1);
+
+    const trendfit::ErrorDecades axis{-3, 1};
+    EXPECT_EQ(trendfit::SweepLogError(0.0, axis), -3.0);
+    EXPECT_EQ(trendfit::SweepLogError(-2.0, axis), -3.0);
+    EXPECT_EQ(trendfit::SweepLogError(1e-300, axis), -3.0);
+    EXPECT_EQ(trendfit::SweepLogError(100.0, axis), 1.0);
+    EXPECT_EQ(trendfit::SweepLogError(0.1, axis), std::log10(0.1));
+    EXPECT_FALSE(trendfit::SweepLogError(std::nan(""), axis).has_value());
+    EXPECT_FALSE(trendfit::SweepLogError(std::numeric_limits<double>::infinity(), axis).has_value());
+}
+
+TEST(SweepChart, BothSeriesOnALogAxisTheBestDegreeMarked) {
+    RecordingPainter painter;
+    const SweepChartData data = FiveDegrees();
+    const trendfit::ChartLayout layout = SweepChartRenderer().Draw(painter, kClient, data);
+    ASSERT_TRUE(layout.hasPlot);
+    const ChartRect& p = layout.plot;
+    const std::vector<std::string>& calls = painter.calls;
+
+    // A tick label per degree and per decade, in order.
+    std::vector<std::string> texts;
+    for (const std::string& call : Matching(calls, "text ")) texts.push_back(call.substr(call.find(' ', 5) + 1));
+    EXPECT_EQ(texts, (std::vector<std::string>{"1", "2", "3", "4", "5", "1e-4", "1e-3", "1e-2", "1e-1", "1e0", "3次",
+                                               "训练误差", "测试误差", "最小测试误差"}));
+    EXPECT_NE(IndexOf(calls, At("move", DegreeX(p, 1, 5, 3), p.bottom)), calls.size());  // tick of degree 3
+    EXPECT_NE(IndexOf(calls, At("move", p.left, DecadeY(p, -4, 0, -2))), calls.size());  // tick of 1e-2
+
+    // Each series: one line through its points, then a circle of radius 3 on each.
+    for (int series = 0; series < 2; ++series) {
+        const std::vector<std::string> drawn = AfterPen(calls, series == 0 ? "pen 2 0/0/255" : "pen 2 255/0/255");
+        ASSERT_EQ(drawn.size(), 10u) << series;
+        for (int d = 1; d <= 5; ++d) {
+            const double error = series == 0 ? data.points[d - 1].trainError : data.points[d - 1].testError;
+            const int x = DegreeX(p, 1, 5, d);
+            const int y = DecadeY(p, -4, 0, std::log10(error));
+            EXPECT_EQ(drawn[d - 1], At(d == 1 ? "move" : "line", x, y)) << series << d;
+            EXPECT_EQ(drawn[4 + d], "ellipse " + RecordingPainter::Rect({x - 3, y - 3, x + 3, y + 3}));
+        }
+    }
+    // The ring around the lowest test error, its label above right of it.
+    const int x = DegreeX(p, 1, 5, 3);
+    const int y = DecadeY(p, -4, 0, -2.0);
+    const std::vector<std::string> best = AfterPen(calls, "pen 3 255/0/0");
+    ASSERT_GE(best.size(), 2u);
+    EXPECT_EQ(best[0], "ellipse " + RecordingPainter::Rect({x - 9, y - 9, x + 9, y + 9}));
+    EXPECT_EQ(best[1], At("text", x + 9, y - 9 - 16) + " 3次");
+    // The legend: two line rows and the mark's square.
+    EXPECT_EQ(Matching(calls, "fill ").size(), 1u);
+    EXPECT_NE(Matching(calls, "fill ")[0].find(" 255/0/0"), std::string::npos);
+}
+
+TEST(SweepChart, WithoutTestPointsNothingIsMarked) {
+    SweepChartData data = FiveDegrees();
+    data.hasTestPoints = false;
+    data.bestDegree.reset();
+    const std::vector<std::string> calls = [&] {
+        RecordingPainter painter;
+        SweepChartRenderer().Draw(painter, kClient, data);
+        return painter.calls;
+    }();
+    EXPECT_EQ(IndexOf(calls, "pen 2 255/0/255"), calls.size());
+    EXPECT_EQ(IndexOf(calls, "pen 3 255/0/0"), calls.size());
+    EXPECT_TRUE(Matching(calls, "fill ").empty());
+    std::size_t legends = 0;
+    for (const std::string& call : Matching(calls, "text ")) {
+        legends += call.find("误差") != std::string::npos;
+        EXPECT_EQ(call.find("次"), std::string::npos) << call;
+    }
+    EXPECT_EQ(legends, 1u);
+}
+
+TEST(SweepChart, NarrowClientsDropTheMarksLegendRowBeforeThePlot) {
+    // From wide to narrow: first the full legend, then a plot without the mark's row (its
+    // label on the plot stays), then the frame alone; nothing is drawn outside the frame.
+    int full = 0;
+    int shortened = 0;
+    for (int width = 1000; width >= 300; width -= 10) {
+        RecordingPainter painter;
+        const trendfit::ChartLayout layout = SweepChartRenderer().Draw(painter, {0, 0, width, 400}, FiveDegrees());
+        if (!layout.hasPlot) continue;
+        const bool row = IndexOf(painter.calls, "text " + std::to_string(layout.legendX + layout.swatchSize + 5) + "," +
+                                                    std::to_string(layout.legendY + 2 * (16 + 8)) + " 最小测试误差") <
+                         painter.calls.size();
+        EXPECT_FALSE(shortened > 0 && row) << width;  // once dropped, it stays dropped
+        (row ? full : shortened) += 1;
+        for (const std::string& text : Matching(painter.calls, "text ")) {
+            const int x = std::stoi(text.substr(5));
+            EXPECT_GE(x, layout.frame.left) << text;
+            EXPECT_LE(x, layout.frame.right) << text;
+        }
+    }
+    EXPECT_GT(full, 0);
+    EXPECT_GT(shortened, 0);
+}
+
+TEST(SweepChart, ZeroAndNegativeErrorsStayOnThePlotMissingOnesBreakTheLine) {
+    SweepChartData data;
+    data.lowDegree = 1;
+    data.highDegree = 7;
+    const double inf = std::numeric_limits<double>::infinity();
+    const double train[] = {0.1, 0.0, std::nan(""), -1.0, inf, 0.01};
+    for (int i = 0; i < 6; ++i) data.points.push_back({i + 1, train[i], std::nan("")});
+    RecordingPainter painter;
+    const trendfit::ChartLayout layout = SweepChartRenderer().Draw(painter, kClient, data);
+    const ChartRect& p = layout.plot;
+    const std::vector<std::string> drawn = AfterPen(painter.calls, "pen 2 0/0/255");
+    const std::vector<std::string> path(drawn.begin(), drawn.begin() + 4);
+    EXPECT_EQ(path, (std::vector<std::string>{At("move", DegreeX(p, 1, 7, 1), DecadeY(p, -2, -1, -1.0)),
+                                              At("line", DegreeX(p, 1, 7, 2), p.bottom),
+                                              At("move", DegreeX(p, 1, 7, 4), p.bottom),
+                                              At("move", DegreeX(p, 1, 7, 6), p.bottom)}));
+    EXPECT_EQ(drawn.size(), 4u + 4u);  // four circles: the errors that have a place
+}
+
+TEST(SweepChart, EmptyTicksAndTheDegreeUnderAColumn) {
+    RecordingPainter painter;
+    const trendfit::ChartLayout none = SweepChartRenderer().Draw(painter, kClient, SweepChartData{});
+    EXPECT_EQ(painter.calls, (std::vector<std::string>{"font 120 黑体", "centre 0,0,1000,700 尚未进行阶数扫描"}));
+    EXPECT_FALSE(trendfit::SweepDegreeAt(none, SweepChartData{}, 500).has_value());
+
+    // 1 ... 100 is labelled every 10 degrees.
+    SweepChartData wide;
+    wide.lowDegree = 1;
+    wide.highDegree = 100;
+    wide.points = {{1, 1.0, 1.0}};
+    painter.calls.clear();
+    const trendfit::ChartLayout layout = SweepChartRenderer().Draw(painter, kClient, wide);
+    const std::vector<std::string> labels = Matching(painter.calls, "text ");
+    EXPECT_EQ(labels.front().substr(labels.front().rfind(' ') + 1), "10");
+    EXPECT_EQ(labels[9].substr(labels[9].rfind(' ') + 1), "100");
+
+    // Every degree's own column leads back to it; outside the plot there is none.
+    const SweepChartData data = FiveDegrees();
+    const ChartRect& p = layout.plot;
+    for (int d = 1; d <= 100; ++d) EXPECT_EQ(trendfit::SweepDegreeAt(layout, wide, DegreeX(p, 1, 100, d)), d);
+    EXPECT_EQ(trendfit::SweepDegreeAt(layout, data, p.left), 1);
+    EXPECT_EQ(trendfit::SweepDegreeAt(layout, data, p.right), 5);
+    EXPECT_FALSE(trendfit::SweepDegreeAt(layout, data, p.left - 1).has_value());
+    EXPECT_FALSE(trendfit::SweepDegreeAt(layout, data, p.right + 1).has_value());
 }

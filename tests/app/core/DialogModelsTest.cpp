@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/core/DegreeLimit.h"
+#include "app/core/DegreeSweepDlg.h"
 #include "app/core/DialogExchange.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
@@ -245,6 +246,81 @@ TEST(ComputeDialog, DegreeAboveTheLimitIsRefusedLast) {
     dlg.m_bStableFit = false;
     controls.values[1017] = 0;
     EXPECT_EQ(dlg.FromControls(controls).message, message(normal.degree));
+}
+
+TEST(SweepDialog, DefaultsAndTheOrderOfChecks) {
+    CDegreeSweepDlg dlg;
+    DialogControls controls = dlg.ToControls();
+    EXPECT_EQ(controls.texts, (std::map<int, std::string>{{1021, "1"}, {1022, "15"}, {1018, "0"}, {1016, "0"}}));
+    EXPECT_EQ(controls.values, (std::map<int, int>{{1017, 0}, {1015, 0}}));
+
+    // Each degree at least 1, the lowest first; then the weights; then the two degrees
+    // against each other.
+    controls.texts[1021] = "0";
+    controls.texts[1022] = "x";
+    ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1021);
+    EXPECT_EQ(result.message, "请输入一个介于 1 和 2147483647 之间的整数。");
+    controls.texts[1021] = "6";
+    result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1022);
+    EXPECT_EQ(result.message, "请输入一个整数。");
+    controls.texts[1022] = "5";
+    controls.texts[1018] = "-1";
+    result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1018);
+    EXPECT_EQ(result.message, "请输入一个介于 0 和 1.79769313486232e+308 之间的数字。");
+    controls.texts[1018] = "0.25";
+    dlg.m_nLowDegree = 2;
+    dlg.m_nHighDegree = 3;
+    result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1022);
+    EXPECT_EQ(result.message, "最高阶数不能低于最低阶数。");
+    EXPECT_EQ(dlg.m_nLowDegree, 2);  // neither refused degree is taken
+    EXPECT_EQ(dlg.m_nHighDegree, 3);
+    EXPECT_EQ(dlg.m_dLambdaL1, 0.25);
+
+    // One degree is a range.
+    controls.texts[1022] = "6";
+    controls.values[1017] = 1;
+    EXPECT_TRUE(dlg.FromControls(controls).ok);
+    EXPECT_EQ(dlg.m_nLowDegree, 6);
+    EXPECT_EQ(dlg.m_nHighDegree, 6);
+    EXPECT_EQ(dlg.m_bLasso, 1);
+}
+
+TEST(SweepDialog, HighestDegreeWithinTheLimitOfTheChosenAlgorithm) {
+    CDegreeSweepDlg dlg;
+    dlg.m_nTrainPoints = 100000;
+    dlg.m_dMaxAbsX = 1.0;
+    dlg.m_bStableFit = true;
+    const int normal = trendfit::MaxFitDegree(100000, 1.0, false).degree;
+    const int stable = trendfit::MaxFitDegree(100000, 1.0, true).degree;
+    auto message = [](int limit) {
+        return "阶数不能超过" + std::to_string(limit) + "：在100000个训练数据上，更高的阶数计算时间过长。";
+    };
+    DialogControls controls = dlg.ToControls();
+    controls.texts[1022] = std::to_string(stable);
+    EXPECT_TRUE(dlg.FromControls(controls).ok);
+    controls.texts[1022] = std::to_string(stable + 1);
+    ExchangeResult result = dlg.FromControls(controls);
+    EXPECT_EQ(result.failedControl, 1022);
+    EXPECT_EQ(result.message, message(stable));
+    EXPECT_EQ(dlg.m_nHighDegree, stable);
+    // Lasso keeps the normal equations and their lower limit; the order is checked first.
+    controls.values[1017] = 1;
+    EXPECT_EQ(dlg.FromControls(controls).message, message(normal));
+    controls.texts[1021] = std::to_string(stable + 2);
+    EXPECT_EQ(dlg.FromControls(controls).message, "最高阶数不能低于最低阶数。");
+    // The powers' limit names its cause.
+    CDegreeSweepDlg far;
+    far.m_nTrainPoints = 12;
+    far.m_dMaxAbsX = 3.5;
+    controls = far.ToControls();
+    controls.texts[1022] = "100000";
+    EXPECT_EQ(far.FromControls(controls).message,
+              "阶数不能超过" + std::to_string(trendfit::MaxFitDegree(12, 3.5, false).degree) +
+                  "：更高次的幂超出双精度浮点数的范围。");
 }
 
 TEST(DegreeLimit, PowersMatchTryingEachDegree) {

@@ -1,5 +1,8 @@
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <random>
 #include <limits>
 #include <string>
 #include <vector>
@@ -936,4 +939,237 @@ TEST_F(DocumentTest, ComputeDialogKnowsTheDegreeLimit) {
     EXPECT_EQ(results[0].message, "阶数不能超过" + std::to_string(normalLimit) + "：更高次的幂超出双精度浮点数的范围。");
     EXPECT_EQ(results[1].message, "阶数不能超过" + std::to_string(stableLimit) + "：更高次的幂超出双精度浮点数的范围。");
     EXPECT_TRUE(doc.Curves().empty());
+}
+
+namespace {
+
+// 1000 points of sin x on [-3, 3] with uniform noise of 0.1, the first 800 for training,
+// drawn by a fixed MT19937 so every run sees the same draw. On a fresh draw the lowest
+// test error of degrees 1 ... 15 lies between 3 and 9 about four times in five: beyond
+// degree 5 the test errors differ by less than their own sampling noise.
+DataSet FixedSineData() {
+    std::mt19937 generator(20261207u);
+    auto uniform = [&generator] { return generator() / 4294967296.0; };
+    std::vector<double> xs;
+    std::vector<double> ys;
+    for (int i = 0; i < 1000; ++i) {
+        const double x = -3.0 + 6.0 * uniform();
+        xs.push_back(x);
+        ys.push_back(std::sin(x) + 0.1 * (2.0 * uniform() - 1.0));
+    }
+    DataSet data;
+    data.trainX = std::vector<double>(xs.begin(), xs.begin() + 800);
+    data.trainY = std::vector<double>(ys.begin(), ys.begin() + 800);
+    data.testX = std::vector<double>(xs.begin() + 800, xs.end());
+    data.testY = std::vector<double>(ys.begin() + 800, ys.end());
+    return data;
+}
+
+// "%.10g" by the C library, apart from the program's formatting.
+std::string G10(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.10g", value);
+    return text;
+}
+
+}  // namespace
+
+class SweepTest : public DocumentTest {
+protected:
+    // Answers the next sweep dialog with OK for degrees low ... high.
+    void Sweep(int low, int high, bool lasso = false, bool ridge = false, double l1 = 0.0, double l2 = 0.0) {
+        platform.sweep = [=](CDegreeSweepDlg& dlg) {
+            dlg.m_nLowDegree = low;
+            dlg.m_nHighDegree = high;
+            dlg.m_bLasso = lasso ? 1 : 0;
+            dlg.m_bRidge = ridge ? 1 : 0;
+            dlg.m_dLambdaL1 = l1;
+            dlg.m_dLambdaL2 = l2;
+            return true;
+        };
+        doc.OnDegreeSweep();
+    }
+};
+
+TEST_F(SweepTest, SineSweepFindsAMiddleDegreeAndWritesALinePerDegree) {
+    for (bool stable : {false, true}) {
+        ASSERT_TRUE(doc.LoadDataSet(FixedSineData()));
+        doc.SetStableFit(stable);
+        ClearRecords();
+        // Read before and after the sweep and around each of its 15 fits.
+        platform.ticks.assign(32, 505);
+        platform.ticks.front() = 500;
+        platform.ticks.back() = 512;
+        platform.ticksRead = 0;
+        platform.taskProgress.clear();
+        Sweep(1, 15);
+        const trendfit::DegreeSweep* sweep = doc.Sweep();
+        ASSERT_NE(sweep, nullptr);
+        ASSERT_EQ(sweep->points.size(), 15u);
+        EXPECT_EQ(platform.taskLabels.back(), "正在进行阶数扫描(1次至15次)...");
+        Strings expected{"开始阶数扫描:1次至15次..."};
+        std::size_t best = 0;
+        for (std::size_t i = 0; i < 15; ++i) {
+            const CurveResult& c = sweep->points[i].outcome.curve;
+            ASSERT_FALSE(sweep->points[i].outcome.failed);
+            EXPECT_EQ(sweep->points[i].degree, static_cast<int>(i) + 1);
+            EXPECT_EQ(platform.taskProgress[i], std::make_pair(static_cast<int>(i) + 1, 15));
+            expected.push_back(std::to_string(i + 1) + "次: 训练误差 " + G10(c.trainError) + " 测试误差 " + G10(c.testError));
+            if (c.testError < sweep->points[best].outcome.curve.testError) best = i;
+            // More freedom never fits the training points worse.
+            if (i > 0) {
+                EXPECT_LE(c.trainError, sweep->points[i - 1].outcome.curve.trainError) << i + 1 << stable;
+            }
+        }
+        const int bestDegree = static_cast<int>(best) + 1;
+        EXPECT_GE(bestDegree, 3) << stable;
+        EXPECT_LE(bestDegree, 9) << stable;
+        expected.push_back("阶数扫描结束，用时:12毫秒。");
+        expected.push_back("测试误差最小的阶数: " + std::to_string(bestDegree) + "次");
+        expected.push_back("");
+        EXPECT_EQ(panes.output, expected);
+        // Nothing is stored until a degree is chosen.
+        EXPECT_TRUE(doc.Curves().empty());
+        EXPECT_TRUE(panes.tree.empty());
+        const trendfit::SweepChartData chart = doc.GetSweepChartData();
+        EXPECT_EQ(chart.bestDegree, bestDegree);
+        EXPECT_EQ(chart.points.size(), 15u);
+        EXPECT_EQ(chart.lowDegree, 1);
+        EXPECT_EQ(chart.highDegree, 15);
+    }
+}
+
+TEST_F(SweepTest, StoredSweepPointEqualsAPlainComputeBitForBit) {
+    // Plain, ridge, lasso and elastic net, by the normal equations and the stable fit.
+    struct Case {
+        bool stable, lasso, ridge;
+    };
+    for (const Case& k : {Case{false, false, false}, Case{true, false, false}, Case{true, false, true},
+                          Case{false, true, false}, Case{false, true, true}}) {
+        Simulate();
+        doc.SetStableFit(k.stable);
+        Sweep(2, 7, k.lasso, k.ridge, 0.01, 0.3);
+        ClearRecords();
+        ASSERT_TRUE(doc.StoreSweepCurve(5));
+        Compute(5, k.lasso, k.ridge, 0.01, 0.3);
+        ASSERT_EQ(doc.Curves().size(), 2u);
+        const CurveResult& swept = doc.Curves().at(0);
+        const CurveResult& computed = doc.Curves().at(1);
+        EXPECT_EQ(swept.coefficients, computed.coefficients);  // == on doubles: bit for bit here
+        EXPECT_EQ(swept.trainError, computed.trainError);
+        EXPECT_EQ(swept.testError, computed.testError);
+        EXPECT_EQ(swept.trainQuality.rSquared, computed.trainQuality.rSquared);
+        EXPECT_EQ(swept.testQuality.rmse, computed.testQuality.rmse);
+        EXPECT_EQ(swept.name, computed.name);
+        EXPECT_EQ(swept.method, computed.method);
+        EXPECT_EQ(swept.lambdaL2, computed.lambdaL2);
+        // Stored like any curve: tree item, current, grid, repaint.
+        EXPECT_EQ(panes.tree[0], "item:" + computed.name + "#0");
+        EXPECT_EQ(panes.output[0], "由阶数扫描存储" + computed.name + "。");
+        EXPECT_EQ(panes.output[1], "");
+        EXPECT_EQ(panes.shownCurves.size(), 2u);
+        EXPECT_EQ(panes.shownCurves[0].coefficients, computed.coefficients);
+        EXPECT_EQ(doc.CurrentCurve(), 1u);
+    }
+    // A degree outside the sweep changes nothing.
+    ClearRecords();
+    EXPECT_FALSE(doc.StoreSweepCurve(8));
+    EXPECT_FALSE(doc.StoreSweepCurve(1));
+    EXPECT_TRUE(panes.output.empty());
+    EXPECT_EQ(doc.Curves().size(), 2u);
+}
+
+TEST_F(SweepTest, IllConditionedDegreesAreNamedOnce) {
+    // Far from zero the design's condition number passes 1e10 within a few degrees.
+    Import(app_fakes::WriteFile("sweep-far.csv", FarFromZeroCsv()), 20.0f);
+    int first = 0;
+    for (int d = 1; d <= 4 && first == 0; ++d) {
+        if (pct::Ko::Trendfit::ConditionNumber(doc.TrainX(), d) > 1e10) first = d;
+    }
+    ASSERT_GT(first, 1);
+    for (bool lasso : {false, true}) {
+        ClearRecords();
+        Sweep(1, 4, lasso, false, 1e-6);
+        ASSERT_EQ(panes.output.size(), 9u);
+        EXPECT_EQ(panes.output[7], "警告：从" + std::to_string(first) + "次起设计矩阵条件数超过1e10，误差可能不准确" +
+                                       (lasso ? "。" : "，可在 计算→稳定算法 中改用稳定算法。"));
+    }
+    // The stable fit has no such warning.
+    doc.SetStableFit(true);
+    ClearRecords();
+    Sweep(1, 4);
+    EXPECT_EQ(panes.output.size(), 8u);
+    EXPECT_EQ(panes.output.back(), "");
+}
+
+TEST_F(SweepTest, CancelledSweepKeepsNothing) {
+    Simulate();
+    Sweep(1, 3);
+    const trendfit::DegreeSweep* before = doc.Sweep();
+    ASSERT_NE(before, nullptr);
+    const std::vector<double> first = before->points[0].outcome.curve.coefficients;
+    ClearRecords();
+    platform.cancelTasks = true;
+    Sweep(4, 6);
+    EXPECT_EQ(panes.output, (Strings{"开始阶数扫描:4次至6次...", "计算已取消。"}));
+    EXPECT_TRUE(panes.tree.empty());
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    EXPECT_EQ(platform.updates, 0);
+    EXPECT_TRUE(doc.Curves().empty());
+    // The earlier sweep is still the document's; the cancelled one stopped after its first degree.
+    ASSERT_EQ(doc.Sweep()->points.size(), 3u);
+    EXPECT_EQ(doc.Sweep()->points[0].outcome.curve.coefficients, first);
+    EXPECT_LE(platform.taskProgress.size(), 4u);
+    // New data forgets the sweep.
+    platform.cancelTasks = false;
+    Simulate();
+    EXPECT_EQ(doc.Sweep(), nullptr);
+    EXPECT_EQ(doc.GetSweepChartData().highDegree, 0);
+}
+
+TEST_F(SweepTest, FailedDegreesAndDataWithoutTestPoints) {
+    // Eight training points: the stable fit refuses degrees 8 and 9 (nine or ten
+    // coefficients), the sweep goes on and the chart leaves them out.
+    Import(app_fakes::WriteFile("sweep-noisy.csv", kNoisyRows), 20.0f);
+    doc.SetStableFit(true);
+    ClearRecords();
+    Sweep(6, 9);
+    ASSERT_NE(doc.Sweep(), nullptr);
+    const auto& points = doc.Sweep()->points;
+    ASSERT_EQ(points.size(), 4u);
+    EXPECT_TRUE(platform.messageBoxes.empty());
+    EXPECT_EQ(panes.output[3], "8次: 计算失败：矩阵不可逆");
+    EXPECT_EQ(panes.output[4], "9次: 计算失败：矩阵不可逆");
+    const std::size_t best = points[0].outcome.curve.testError <= points[1].outcome.curve.testError ? 0 : 1;
+    EXPECT_EQ(panes.output[6], "测试误差最小的阶数: " + std::to_string(6 + best) + "次");
+    const trendfit::SweepChartData chart = doc.GetSweepChartData();
+    ASSERT_EQ(chart.points.size(), 2u);
+    EXPECT_EQ(chart.points[1].degree, 7);
+    EXPECT_EQ(chart.highDegree, 9);
+    EXPECT_FALSE(doc.StoreSweepCurve(8));
+
+    // Without test points only the training error is written, and no degree is marked.
+    Import(app_fakes::WriteFile("sweep-ten.csv", kTenRows), 0.0f);
+    doc.SetStableFit(false);
+    ClearRecords();
+    Sweep(1, 2);
+    const CurveResult& line = doc.Sweep()->points[0].outcome.curve;
+    EXPECT_EQ(panes.output, (Strings{"开始阶数扫描:1次至2次...", "1次: 训练误差 " + G10(line.trainError),
+                                     "2次: 训练误差 " + G10(doc.Sweep()->points[1].outcome.curve.trainError),
+                                     "阶数扫描结束，用时:0毫秒。", "没有测试数据：只显示训练误差，不标记最小测试误差。", ""}));
+    EXPECT_FALSE(doc.GetSweepChartData().bestDegree.has_value());
+    EXPECT_FALSE(doc.GetSweepChartData().hasTestPoints);
+
+    // Without training points no degree limit bounds the range and every fit fails alike:
+    // the first failure is shown as a compute shows it, at once, and nothing is kept.
+    Import(app_fakes::WriteFile("sweep-all-test.csv", kTenRows), 100.0f);
+    ASSERT_EQ(doc.TrainX().Size(), 0u);
+    ClearRecords();
+    Compute(1, false, false);
+    ASSERT_EQ(platform.messageBoxes.size(), 1u);
+    ClearRecords();
+    Sweep(1, INT_MAX);
+    EXPECT_EQ(panes.output, (Strings{"开始阶数扫描:1次至2147483647次..."}));
+    EXPECT_EQ(platform.messageBoxes.size(), 1u);
+    EXPECT_EQ(doc.Sweep(), nullptr);
 }

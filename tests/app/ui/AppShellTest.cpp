@@ -255,9 +255,10 @@ private slots:
                  (QStringList{"模拟数据(&N)", "打开(&O)...", "-", "打印(&P)...", "打印预览(&V)",
                               "打印设置(&R)...", "-", "导出图像(&E)...", "复制图像(&I)", "导出曲线(&U)...",
                               "-", "退出(&X)"}));
-        QCOMPARE(Texts(TopMenu(frame, "计算(&C)")), (QStringList{"Trendfit(&R)", "稳定算法(&S)"}));
+        QCOMPARE(Texts(TopMenu(frame, "计算(&C)")), (QStringList{"Trendfit(&R)", "阶数扫描(&W)...", "稳定算法(&S)"}));
         QCOMPARE(Texts(TopMenu(frame, "视图(&V)")),
-                 (QStringList{"工具栏和停靠窗口(&T)", "状态栏(&S)", "-", "置信带(&B)", "显示全部曲线(&L)", "-",
+                 (QStringList{"工具栏和停靠窗口(&T)", "状态栏(&S)", "-", "置信带(&B)", "显示全部曲线(&L)",
+                              "阶数扫描图(&D)", "-",
                               "应用程序外观(&A)"}));
         QCOMPARE(Texts(TopMenu(frame, "帮助(&H)")), QStringList{"关于 Trendfit(&A)..."});
 
@@ -271,6 +272,7 @@ private slots:
         // Nothing to compute or to export as a curve before data exists; the chart can be
         // taken out at any time.
         QVERIFY(!frame->Action(ID_COMPUTE)->isEnabled());
+        QVERIFY(!frame->Action(ID_DEGREE_SWEEP)->isEnabled());
         QVERIFY(!frame->Action(ID_EXPORT_CURVE)->isEnabled());
         QVERIFY(frame->Action(ID_EXPORT_IMAGE)->isEnabled());
         QVERIFY(frame->Action(ID_COPY_IMAGE)->isEnabled());

@@ -29,6 +29,7 @@
 #include "app/core/TextFormat.h"
 #include "app/core/TrendfitDoc.h"
 #include "app/ui/BatchMode.h"
+#include "app/ui/ChartImage.h"
 #include "app/ui/ClassView.h"
 #include "app/ui/Commands.h"
 #include "app/ui/DataDialogs.h"
@@ -409,6 +410,77 @@ private slots:
         QVERIFY(ridge["trainR2"].isDouble());
     }
 
+    void sweepPrintsItsLinesJsonAndChart() {
+        // Degrees 1 ... 6 on the parabola's nine training points and three test points.
+        const QString json = m_dir.filePath("sweep.json");
+        const QString png = m_dir.filePath("sweep.png");
+        const QStringList data{"--batch", "--import", m_csv, "--test-percent", "25"};
+        BatchRun run = Run(data + QStringList{"--sweep", "1:6", "--json", json, "--sweep-image", png, "--size", "640x420"});
+        QCOMPARE(run.err, QString());
+        QCOMPARE(run.status, 0);
+        const QStringList lines = ui_test::MaskMilliseconds(run.Lines().mid(2));
+        QCOMPARE(lines.size(), 10);
+        QCOMPARE(lines[0], QString("开始阶数扫描:1次至6次..."));
+        QCOMPARE(lines[7], QString("阶数扫描结束，用时:#毫秒。"));
+        QCOMPARE(lines[9], QString());
+
+        // With --sweep alone the object holds the sweep only.
+        QFile file(json);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QJsonParseError error;
+        const QJsonObject object = QJsonDocument::fromJson(file.readAll(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        QCOMPARE(object.keys(), QStringList{"sweep"});
+        const QJsonArray sweep = object["sweep"].toArray();
+        QCOMPARE(sweep.size(), 6);
+        SweepChartData chart;
+        chart.lowDegree = 1;
+        chart.highDegree = 6;
+        chart.hasTestPoints = true;
+        int best = 0;
+        for (int d = 1; d <= 6; ++d) {
+            const QJsonObject point = sweep[d - 1].toObject();
+            QCOMPARE(point.keys(), (QStringList{"degree", "testError", "trainError"}));
+            QCOMPARE(point["degree"].toInt(), d);
+            const double train = point["trainError"].toDouble();
+            const double test = point["testError"].toDouble();
+            // Each point is what --degree computes, to the bit, and its line shows ten digits.
+            const QString curveJson = m_dir.filePath("degree.json");
+            QCOMPARE(Run(data + QStringList{"--degree", QString::number(d), "--json", curveJson}).status, 0);
+            QFile curveFile(curveJson);
+            QVERIFY(curveFile.open(QIODevice::ReadOnly));
+            const QJsonObject curve = QJsonDocument::fromJson(curveFile.readAll()).object();
+            QCOMPARE(train, curve["trainError"].toDouble());
+            QCOMPARE(test, curve["testError"].toDouble());
+            QCOMPARE(lines[d], QString("%1次: 训练误差 %2 测试误差 %3").arg(d).arg(train, 0, 'g', 10).arg(test, 0, 'g', 10));
+            chart.points.push_back({d, train, test});
+            if (best == 0 || test < chart.points[best - 1].testError) best = d;
+        }
+        chart.bestDegree = best;
+        QCOMPARE(lines[8], QString("测试误差最小的阶数: %1次").arg(best));
+        // The picture is the sweep chart of these figures at --size.
+        QCOMPARE(QImage(png).convertToFormat(QImage::Format_RGB32), RenderSweepChartImage(chart, QSize(640, 420)));
+
+        // With a curve the object holds both; without test points the test errors are null;
+        // an SVG is written as SVG.
+        const QString svg = m_dir.filePath("sweep.svg");
+        run = Run({"--batch", "--import", m_csv, "--test-percent", "0", "--degree", "2", "--sweep", "2:3", "--json",
+                   json, "--sweep-image", svg});
+        QCOMPARE(run.status, 0);
+        QCOMPARE(run.Lines().at(run.Lines().size() - 2), QString("没有测试数据：只显示训练误差，不标记最小测试误差。"));
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QJsonObject both = QJsonDocument::fromJson(file.readAll()).object();
+        QCOMPARE(both["degree"].toInt(), 2);
+        QCOMPARE(both["sweep"].toArray().size(), 2);
+        const QJsonObject second = both["sweep"].toArray()[0].toObject();
+        QVERIFY(second["testError"].isNull());
+        QCOMPARE(second["trainError"].toDouble(), both["trainError"].toDouble());
+        QFile svgFile(svg);
+        QVERIFY(svgFile.open(QIODevice::ReadOnly));
+        QVERIFY(svgFile.readAll().contains("<svg"));
+    }
+
     void bandIsDrawnOnRequest() {
         auto image = [this](const QStringList& more) {
             const QString png = m_dir.filePath("band.png");
@@ -479,7 +551,36 @@ private slots:
             << false;
         QTest::newRow("json without a curve")
             << QStringList{"--batch", "--json", "x.json"}
-            << "trendfit: --json describes the fitted curve: give --degree\n" << false;
+            << "trendfit: --json describes the fitted curve or the sweep: give --degree or --sweep\n" << false;
+        QTest::newRow("sweep one number") << QStringList{"--batch", "--sweep", "5"}
+                                          << "trendfit: --sweep must be LO:HI, e.g. 1:15\n" << false;
+        QTest::newRow("sweep three numbers") << QStringList{"--batch", "--sweep", "1:2:3"}
+                                             << "trendfit: --sweep must be LO:HI, e.g. 1:15\n" << false;
+        QTest::newRow("sweep image without sweep") << QStringList{"--batch", "--sweep-image", "x.png"}
+                                                   << "trendfit: --sweep-image draws the sweep: give --sweep\n" << false;
+        QTest::newRow("sweep image kind") << QStringList{"--batch", "--sweep", "1:3", "--sweep-image", "x.jpg"}
+                                          << "trendfit: --sweep-image must name a .png or .svg file\n" << false;
+        QTest::newRow("sweep text") << QStringList{"--batch", "--count", "10", "--sweep", "a:5"}
+                                    << "trendfit: --sweep: 请输入一个整数。\n" << true;
+        QTest::newRow("sweep zero") << QStringList{"--batch", "--count", "10", "--sweep", "0:5"}
+                                    << "trendfit: --sweep: 请输入一个介于 1 和 2147483647 之间的整数。\n" << true;
+        QTest::newRow("sweep empty high") << QStringList{"--batch", "--count", "10", "--sweep", "3:"}
+                                          << "trendfit: --sweep: 请输入一个整数。\n" << true;
+        QTest::newRow("sweep reversed") << QStringList{"--batch", "--count", "10", "--sweep", "6:5"}
+                                        << "trendfit: --sweep: 最高阶数不能低于最低阶数。\n" << true;
+        QTest::newRow("sweep weight") << QStringList{"--batch", "--count", "10", "--sweep", "1:2", "--ridge", "-1"}
+                                      << "trendfit: --ridge: 请输入一个介于 0 和 " + largest + " 之间的数字。\n" << true;
+        QTest::newRow("sweep beyond the powers")
+            << QStringList{"--batch", "--import", m_csv, "--test-percent", "0", "--sweep", "1:100000"}
+            << QString("trendfit: --sweep: 阶数不能超过%1：更高次的幂超出双精度浮点数的范围。\n")
+                   .arg(MaxFitDegree(12, 3.5, false).degree)
+            << true;
+        QTest::newRow("sweep without a successful fit")
+            << QStringList{"--batch", "--import", m_csv, "--test-percent", "0", "--stable", "--sweep", "12:13"}
+            << "trendfit: 所有阶数的计算均失败。\n" << true;
+        QTest::newRow("unwritable sweep image")
+            << QStringList{"--batch", "--count", "10", "--sweep", "1:2", "--sweep-image", m_dir.filePath("no/such/x.svg")}
+            << "trendfit: cannot write " + m_dir.filePath("no/such/x.svg") + "\n" << false;
         QTest::newRow("data not finite") << QStringList{"--batch", "--xmin", "-1e308", "--xmax", "1e308", "--degree", "2"}
                                          << "trendfit: 数据中含有非数值或无穷大的值\n" << false;
         QTest::newRow("coefficients not finite")
@@ -640,7 +741,8 @@ private slots:
         QVERIFY(usage.startsWith("Usage: trendfit"));
         for (const char* option : {"--batch", "--function", "--xmin", "--xmax", "--count", "--noise",
                                    "--noise-kind", "--import", "--test-percent", "--degree", "--lasso",
-                                   "--ridge", "--stable", "--image", "--size", "--band", "--report", "--json",
+                                   "--ridge", "--stable", "--image", "--size", "--band", "--report", "--json", "--sweep",
+                                   "--sweep-image",
                                    "--help"}) {
             QVERIFY2(usage.contains(option), option);
         }

@@ -19,6 +19,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "app/core/DegreeSweepDlg.h"
 #include "app/core/FileDataDlg.h"
 #include "app/core/SimulationDataDlg.h"
 #include "app/core/StartComputeDlg.h"
@@ -393,6 +394,41 @@ private slots:
         QCOMPARE(model.m_dLambdaL2, 0.25);
         QCOMPARE(model.m_bRidge, 1);
         QCOMPARE(model.m_bLasso, 0);
+    }
+
+    // ---- degree sweep ----
+
+    void sweepDialogShowsItsRangeAndWeightsAndRefusesBadRanges() {
+        CDegreeSweepDlg model;
+        model.m_bRidge = 1;  // a box set in the model opens its field when the dialog comes up
+        DegreeSweepDialog dialog(model);
+        QCOMPARE(dialog.windowTitle(), QString("阶数扫描"));
+        QCOMPARE(Text(&dialog, 1021), QString("1"));
+        QCOMPARE(Text(&dialog, 1022), QString("15"));
+        QVERIFY(LabelTexts(&dialog).contains("最低阶数"));
+        QVERIFY(LabelTexts(&dialog).contains("最高阶数"));
+        QCOMPARE(ui_test::Child<QPushButton>(&dialog, "IDOK")->text(), QString("开始扫描"));
+        QVERIFY(!ui_test::Child<QWidget>(&dialog, "1018")->isEnabled());
+        QVERIFY(ui_test::Child<QWidget>(&dialog, "1016")->isEnabled());
+        ui_test::Child<QCheckBox>(&dialog, "1017")->click();
+        QVERIFY(ui_test::Child<QWidget>(&dialog, "1018")->isEnabled());
+        ui_test::Child<QCheckBox>(&dialog, "1017")->click();
+
+        dialog.show();
+        SetText(&dialog, 1021, "9");
+        SetText(&dialog, 1022, "4");
+        QCOMPARE(PressOk(&dialog), QString("最高阶数不能低于最低阶数。"));
+        QCOMPARE(FocusName(&dialog), QString("1022"));
+        // A negative weight behind a clear box sends the focus to the box.
+        SetText(&dialog, 1022, "12");
+        SetText(&dialog, 1018, "-1");
+        QCOMPARE(PressOk(&dialog), "请输入一个介于 0 和 " + kLargestDouble + " 之间的数字。");
+        QCOMPARE(FocusName(&dialog), QString("1017"));
+        SetText(&dialog, 1018, "0");
+        QVERIFY(Accepts(&dialog));
+        QCOMPARE(model.m_nLowDegree, 9);
+        QCOMPARE(model.m_nHighDegree, 12);
+        QCOMPARE(model.m_bRidge, 1);
     }
 
     // ---- long tasks ----

@@ -30,6 +30,7 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/OutputWnd.h"
 #include "app/ui/PropertiesWnd.h"
+#include "app/ui/SweepView.h"
 #include "app/ui/QtChartPainter.h"
 #include "app/ui/TrendfitView.h"
 #include "tests/app/core/RecordingPainter.h"
@@ -541,6 +542,91 @@ private slots:
         QCOMPARE(m_doc->TestPoints().size(), points);
     }
 
+    void sweepViewMarksItsMinimumAndStoresADegree() {
+        QVERIFY(Simulate("1000").opened);
+        QAction* sweepView = m_frame->Action(ID_VIEW_SWEEP);
+        QVERIFY(m_frame->Action(ID_DEGREE_SWEEP)->isEnabled());
+        QVERIFY(sweepView->isCheckable() && !sweepView->isChecked());
+        const int curves = Root()->childCount();
+        const int start = InfoLines().size();
+
+        // The dialog starts at 1 ... 15 and refuses bad ranges with its messages.
+        QStringList opened;
+        QStringList refusals;
+        ui_test::ModalWatch<DegreeSweepDialog> watch([&](DegreeSweepDialog* dialog) {
+            opened << ui_test::Text(dialog, 1021) << ui_test::Text(dialog, 1022);
+            for (const auto& [low, high] : {std::pair<QString, QString>{"1", "0"}, {"5", "3"}}) {
+                ui_test::SetText(dialog, 1021, low);
+                ui_test::SetText(dialog, 1022, high);
+                ui_test::MessageBoxWatch box;
+                ui_test::ClickOk(dialog);
+                refusals << box.Text();
+            }
+            ui_test::SetText(dialog, 1021, "1");
+            ui_test::SetText(dialog, 1022, "12");
+            ui_test::ClickOkOrCancel(dialog);
+        });
+        m_frame->Action(ID_DEGREE_SWEEP)->trigger();
+        QApplication::processEvents();
+        QCOMPARE(opened, (QStringList{"1", "15"}));
+        QCOMPARE(refusals, (QStringList{"请输入一个介于 1 和 2147483647 之间的整数。", "最高阶数不能低于最低阶数。"}));
+
+        // The sweep view takes the chart's place with the best degree chosen and marked.
+        const trendfit::DegreeSweep* sweep = m_doc->Sweep();
+        QVERIFY(sweep != nullptr);
+        const std::optional<std::size_t> lowest = LowestTestError(*sweep);
+        QVERIFY(lowest.has_value());
+        const int best = sweep->points[*lowest].degree;
+        CSweepView* view = m_frame->SweepView();
+        QVERIFY(sweepView->isChecked());
+        QVERIFY(view->isVisible());
+        QVERIFY(!m_frame->View()->isVisible());
+        QCOMPARE(view->SelectedDegree(), std::optional<int>(best));
+        QVERIFY(view->StoreButton()->isEnabled());
+        QCOMPARE(view->StoreButton()->text(), QString("将所选阶数存为曲线"));
+        const QStringList lines = InfoLines().mid(start);
+        QCOMPARE(lines.size(), 16);
+        QCOMPARE(lines[0], QString("开始阶数扫描:1次至12次..."));
+        QCOMPARE(lines[14], QString("测试误差最小的阶数: %1次").arg(best));
+        QWidget* area = view->ChartArea();
+        chart_test::RecordingPainter painter;
+        view->DrawChart(painter, ChartRect{0, 0, area->width(), area->height()});
+        const std::vector<std::string> calls = painter.Starting("");
+        const auto ring = std::find(calls.begin(), calls.end(), "pen 3 255/0/0");
+        QVERIFY(ring != calls.end() && ring + 2 < calls.end());
+        QVERIFY(QString::fromStdString(ring[1]).startsWith("ellipse "));
+        QVERIFY(QString::fromStdString(ring[2]).endsWith(QString(" %1次").arg(best)));
+        for (const char* legend : {"训练误差", "测试误差", "最小测试误差"}) {
+            QVERIFY2(std::any_of(calls.begin(), calls.end(),
+                                 [&](const std::string& c) { return QString::fromStdString(c).endsWith(QString(" ") + legend); }),
+                     legend);
+        }
+
+        // A double click on a degree's column stores its fit and shows it on the chart; the
+        // columns map through the layout of the area's last paint.
+        area->repaint();
+        int column = -1;
+        for (int x = 0; x < area->width() && column < 0; ++x) {
+            if (view->DegreeAt(x) == 2) column = x + 5;
+        }
+        QVERIFY(column > 0 && view->DegreeAt(column) == 2);
+        QTest::mouseDClick(area, Qt::LeftButton, {}, QPoint(column, area->height() / 2));
+        QCOMPARE(Root()->childCount(), curves + 1);
+        QCOMPARE(Root()->child(curves)->text(0), QString("2次曲线"));
+        QCOMPARE(m_doc->FindCurrentCurve()->coefficients, sweep->points[1].outcome.curve.coefficients);
+        QVERIFY(!sweepView->isChecked());
+        QVERIFY(m_frame->View()->isVisible());
+        QCOMPARE(InfoLines().mid(start + 16), (QStringList{"由阶数扫描存储2次曲线。", ""}));
+
+        // The button stores the chosen degree the same way.
+        sweepView->trigger();
+        QVERIFY(view->isVisible());
+        view->SelectDegree(best);
+        view->StoreButton()->click();
+        QCOMPARE(Root()->childCount(), curves + 2);
+        QCOMPARE(m_doc->FindCurrentCurve()->testError, sweep->points[*lowest].outcome.curve.testError);
+    }
+
     void aLongFitCanBeCancelled() {
         // 10000 points in [-2, 2], all for training, and 3/5 of the limit: the fit takes
         // about a third of the limit's seconds, well over half a second, so the progress
@@ -580,6 +666,33 @@ private slots:
         QCOMPARE(m_doc->GetChartData().coefficients, before.coefficients);
         QCOMPARE(GridRows(m_frame->PropertiesWnd()), grid);
         QCOMPARE(Root()->childCount(), 1);
+    }
+
+    void aLongSweepCountsItsDegreesAndCanBeCancelled() {
+        // Degrees 1 ... 150 on the 10000 points above take many seconds.
+        const QStringList lines = InfoLines();
+        const trendfit::DegreeSweep* before = m_doc->Sweep();
+        QString label;
+        int steps = 0;
+        ui_test::ModalWatch<QProgressDialog> progress([&](QProgressDialog* dialog) {
+            label = dialog->labelText();
+            QTRY_VERIFY(dialog->maximum() > 0);  // the bar counts degrees once the first is done
+            steps = dialog->maximum();
+            dialog->findChild<QPushButton*>()->click();
+        });
+        ui_test::ModalWatch<DegreeSweepDialog> watch([&](DegreeSweepDialog* dialog) {
+            ui_test::SetText(dialog, 1022, "150");
+            ui_test::ClickOkOrCancel(dialog);
+        });
+        m_frame->Action(ID_DEGREE_SWEEP)->trigger();
+        QApplication::processEvents();
+        QVERIFY(progress.Seen());
+        QCOMPARE(label, QString("正在进行阶数扫描(1次至150次)..."));
+        QCOMPARE(steps, 150);
+        QCOMPARE(InfoLines(), lines + (QStringList{"开始阶数扫描:1次至150次...", "计算已取消。"}));
+        QCOMPARE(m_doc->Sweep(), before);
+        QCOMPARE(Root()->childCount(), 1);
+        QVERIFY(!m_frame->Action(ID_VIEW_SWEEP)->isChecked());
     }
 };
 
