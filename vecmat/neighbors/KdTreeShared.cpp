@@ -103,7 +103,10 @@ NextDimInfo KdTreeShared::NextDim(const KdTreeDims& dims, std::size_t dim) {
 }
 
 KdTreeSplitter::KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& dims)
-    : dims_(dims), width_(dims.dimCount) {
+    : dims_(dims),
+      width_(dims.dimCount),
+      keyed_(new Keyed[table.rows.size()]),
+      spare_(new Keyed[table.rows.size()]) {
     const std::size_t n = table.rows.size();
     for (Side& side : sides_) {
         side.rows.resize(n);
@@ -190,10 +193,8 @@ bool KdTreeSplitter::SplitByValue(std::size_t dim, const Side& in, std::size_t l
     constexpr std::size_t kSortBelow = 16;
     constexpr std::size_t kMaxPasses = 64;
     const std::size_t n = hi - lo, m = n / 2;
-    keyed_.resize(n);
-    spare_.resize(n);
-    Keyed* from = spare_.data();
-    Keyed* to = keyed_.data();
+    Keyed* from = spare_.get();
+    Keyed* to = keyed_.get();
     const auto medianOfThree = [](double x, double y, double z) {
         return std::max(std::min(x, y), std::min(std::max(x, y), z));
     };
@@ -272,8 +273,7 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std
 
     // Selection runs on (value, position) pairs side by side; equal values fall back to
     // the rest of the key. Without NaN in the list, plain comparisons order the values.
-    std::vector<Keyed>& keyed = keyed_;
-    keyed.resize(n);
+    Keyed* const keyed = keyed_.get();
     bool nan = false;
     for (std::size_t i = 0; i < n; ++i) {
         keyed[i] = Keyed{Value(in, lo + i, dim), lo + i};
@@ -289,21 +289,22 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std
         return KeyLess(key, in, a.position, b.position);
     };
     const std::size_t m = n / 2;
-    std::nth_element(keyed.begin(), keyed.begin() + m, keyed.end(), less);
+    std::nth_element(keyed, keyed + m, keyed + n, less);
     // The run of the median's value in sorted order, [first, last].
     const double v = keyed[m].value;
     std::size_t below = 0, equal = 0;
-    for (const Keyed& k : keyed) {
-        if (nan ? ValueLess(k.value, v) : k.value < v)
+    for (std::size_t i = 0; i < n; ++i) {
+        const double w = keyed[i].value;
+        if (nan ? ValueLess(w, v) : w < v)
             ++below;
-        else if (nan ? !ValueLess(v, k.value) : k.value == v)
+        else if (nan ? !ValueLess(v, w) : w == v)
             ++equal;
     }
     const std::size_t first = below, last = below + equal - 1;
     // Without NaN, the successor of position p is strictly larger exactly at the run's
     // ends, and the search meets no other position before it stops. NaN compares larger
     // than nothing, so a list holding one is sorted in full and searched by value.
-    if (nan) std::sort(keyed.begin(), keyed.end(), less);
+    if (nan) std::sort(keyed, keyed + n, less);
     const auto accepted = [&](std::size_t p) {
         if (nan) return p + 1 < n && keyed[p + 1].value > keyed[p].value;
         return p + 1 < n && (p == last || p + 1 == first);
@@ -315,8 +316,8 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std
         if (up ? m + offset >= n : offset > m) break;
         p = up ? m + offset : m - offset;
     }
-    if (!nan && p > m) std::nth_element(keyed.begin() + m + 1, keyed.begin() + p, keyed.end(), less);
-    if (!nan && p < m) std::nth_element(keyed.begin(), keyed.begin() + p, keyed.begin() + m, less);
+    if (!nan && p > m) std::nth_element(keyed + m + 1, keyed + p, keyed + n, less);
+    if (!nan && p < m) std::nth_element(keyed, keyed + p, keyed + m, less);
     for (std::size_t i = 0; i < n; ++i) Move(in, keyed[i].position, lo + i);
     return lo + p;
 }

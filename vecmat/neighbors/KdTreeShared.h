@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -108,8 +109,10 @@ private:
     std::vector<NextDimInfo> kinds_;                 // by depth, as far as reached
     std::vector<std::vector<std::size_t>> keyDims_;  // by continuous level
     const std::vector<std::size_t> rowOrder_;        // the key of row order: no dimension
-    std::vector<Keyed> keyed_;  // scratch space of the continuous splits
-    std::vector<Keyed> spare_;  // and the second half of SplitByValue's
+    // Scratch space of the continuous splits, a list's length each (left uninitialised:
+    // a split writes what it reads).
+    std::unique_ptr<Keyed[]> keyed_;
+    std::unique_ptr<Keyed[]> spare_;
 };
 
 // Builds the whole tree of `table`, from the root down, through `sink`, which owns the
