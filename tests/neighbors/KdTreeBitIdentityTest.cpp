@@ -74,8 +74,10 @@ KdTreeDataTable ScatteredTable(std::mt19937& rng, std::size_t n, std::size_t dim
     return table;
 }
 
-// Both trees, and a KdTree2 whose table was handed out (so that it walks the table
-// itself), answer every query with every k as the old walk over the old build does.
+// The build is the old one node for node (scattered rows take the splits by value alone,
+// rows on a grid also the whole key), and both trees, and a KdTree2 whose table was handed
+// out (so that it walks the table itself), answer every query with every k as the old walk
+// over the old build does.
 void ExpectWalksAnswers(const KdTreeDataTable& table, const std::vector<std::vector<double>>& queries,
                         const std::vector<std::size_t>& ks) {
     KdTree linked;
@@ -85,6 +87,7 @@ void ExpectWalksAnswers(const KdTreeDataTable& table, const std::vector<std::vec
     KdTree2 handedOut(flat);
     handedOut.GetNodes();
     const std::vector<KdTree2::KdTreeNode> reference = ReferenceNodes(table, flat);
+    ExpectSameNodes(reference, std::as_const(flat).GetNodes());
     for (const std::vector<double>& query : queries) {
         for (std::size_t k : ks) {
             SCOPED_TRACE(testing::Message() << "k = " << k);

@@ -103,7 +103,10 @@ NextDimInfo KdTreeShared::NextDim(const KdTreeDims& dims, std::size_t dim) {
 }
 
 KdTreeSplitter::KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& dims)
-    : dims_(dims), width_(dims.dimCount) {
+    : dims_(dims),
+      width_(dims.dimCount),
+      keyed_(new Keyed[table.rows.size()]),
+      spare_(new Keyed[table.rows.size()]) {
     const std::size_t n = table.rows.size();
     for (Side& side : sides_) {
         side.rows.resize(n);
@@ -177,6 +180,75 @@ std::size_t KdTreeSplitter::DisClassifier(std::size_t dim, const Side& in, std::
     return at;
 }
 
+// The common case of a continuous split, a list without NaN whose median value no other
+// row shares: the median row is then the pivot, with the smaller values before it and the
+// larger after, and the rest of the key decides nothing (the lists' own order does not
+// matter). Selection by value alone finds it. Each pass partitions the range still holding
+// the median from one buffer into the other without branches (every row is written to
+// both ends, the end that keeps it advancing), since random values defeat prediction, and
+// the side without the median goes straight to the output. Returns false, with the output
+// range unspecified, when the list holds NaN, the median's value recurs, or values recur
+// so that a pass cannot shrink the range; the full split then runs.
+bool KdTreeSplitter::SplitByValue(std::size_t dim, const Side& in, std::size_t lo, std::size_t hi) {
+    constexpr std::size_t kSortBelow = 16;
+    constexpr std::size_t kMaxPasses = 64;
+    const std::size_t n = hi - lo, m = n / 2;
+    Keyed* from = spare_.get();
+    Keyed* to = keyed_.get();
+    const auto medianOfThree = [](double x, double y, double z) {
+        return std::max(std::min(x, y), std::min(std::max(x, y), z));
+    };
+    const auto emit = [&](std::size_t first, std::size_t last) {
+        for (std::size_t i = first; i < last; ++i) Move(in, to[i].position, lo + i);
+    };
+
+    // The first pass reads the values from the list itself.
+    double pivot = medianOfThree(Value(in, lo, dim), Value(in, lo + m, dim), Value(in, hi - 1, dim));
+    std::size_t below = 0, above = n;
+    bool nan = false;
+    for (std::size_t i = 0; i < n; ++i) {
+        const Keyed x{Value(in, lo + i, dim), lo + i};
+        nan = nan || std::isnan(x.value);
+        to[below] = x;
+        to[above - 1] = x;
+        const bool less = x.value < pivot;
+        below += less;
+        above -= !less;
+    }
+    if (nan) return false;
+    // [a, b) is the range holding the median; `below` is where its partition in `to` ends.
+    std::size_t a = 0, b = n;
+    for (std::size_t pass = 1;; ++pass) {
+        if (below == a || pass > kMaxPasses) return false;
+        if (m < below) {
+            emit(below, b);
+            b = below;
+        } else {
+            emit(a, below);
+            a = below;
+        }
+        std::swap(from, to);
+        if (b - a <= kSortBelow) break;
+        pivot = medianOfThree(from[a].value, from[a + (b - a) / 2].value, from[b - 1].value);
+        below = a;
+        above = b;
+        for (std::size_t i = a; i < b; ++i) {
+            const Keyed x = from[i];
+            to[below] = x;
+            to[above - 1] = x;
+            const bool less = x.value < pivot;
+            below += less;
+            above -= !less;
+        }
+    }
+    std::sort(from + a, from + b, [](const Keyed& x, const Keyed& y) { return x.value < y.value; });
+    const double v = from[m].value;
+    if ((m > a && from[m - 1].value == v) || (m + 1 < b && from[m + 1].value == v)) return false;
+    std::swap(from, to);
+    emit(a, b);
+    return true;
+}
+
 // The split of a continuous dimension: the median of the sorted list, or the nearest
 // position around it whose successor is strictly larger (m, m+1, m-1, m+2, m-2, ... until
 // a position falls outside the list); of two rows the larger (the first when equal).
@@ -197,11 +269,11 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std
         Move(in, pivot, hi - 1);
         return hi - 1;
     }
+    if (SplitByValue(dim, in, lo, hi)) return lo + n / 2;
 
     // Selection runs on (value, position) pairs side by side; equal values fall back to
     // the rest of the key. Without NaN in the list, plain comparisons order the values.
-    std::vector<Keyed>& keyed = keyed_;
-    keyed.resize(n);
+    Keyed* const keyed = keyed_.get();
     bool nan = false;
     for (std::size_t i = 0; i < n; ++i) {
         keyed[i] = Keyed{Value(in, lo + i, dim), lo + i};
@@ -217,21 +289,22 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std
         return KeyLess(key, in, a.position, b.position);
     };
     const std::size_t m = n / 2;
-    std::nth_element(keyed.begin(), keyed.begin() + m, keyed.end(), less);
+    std::nth_element(keyed, keyed + m, keyed + n, less);
     // The run of the median's value in sorted order, [first, last].
     const double v = keyed[m].value;
     std::size_t below = 0, equal = 0;
-    for (const Keyed& k : keyed) {
-        if (nan ? ValueLess(k.value, v) : k.value < v)
+    for (std::size_t i = 0; i < n; ++i) {
+        const double w = keyed[i].value;
+        if (nan ? ValueLess(w, v) : w < v)
             ++below;
-        else if (nan ? !ValueLess(v, k.value) : k.value == v)
+        else if (nan ? !ValueLess(v, w) : w == v)
             ++equal;
     }
     const std::size_t first = below, last = below + equal - 1;
     // Without NaN, the successor of position p is strictly larger exactly at the run's
     // ends, and the search meets no other position before it stops. NaN compares larger
     // than nothing, so a list holding one is sorted in full and searched by value.
-    if (nan) std::sort(keyed.begin(), keyed.end(), less);
+    if (nan) std::sort(keyed, keyed + n, less);
     const auto accepted = [&](std::size_t p) {
         if (nan) return p + 1 < n && keyed[p + 1].value > keyed[p].value;
         return p + 1 < n && (p == last || p + 1 == first);
@@ -243,8 +316,8 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std
         if (up ? m + offset >= n : offset > m) break;
         p = up ? m + offset : m - offset;
     }
-    if (!nan && p > m) std::nth_element(keyed.begin() + m + 1, keyed.begin() + p, keyed.end(), less);
-    if (!nan && p < m) std::nth_element(keyed.begin(), keyed.begin() + p, keyed.begin() + m, less);
+    if (!nan && p > m) std::nth_element(keyed + m + 1, keyed + p, keyed + n, less);
+    if (!nan && p < m) std::nth_element(keyed, keyed + p, keyed + m, less);
     for (std::size_t i = 0; i < n; ++i) Move(in, keyed[i].position, lo + i);
     return lo + p;
 }

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <utility>
 #include <vector>
 
@@ -84,6 +85,7 @@ private:
 
     std::size_t DisClassifier(std::size_t dim, const Side& in, std::size_t lo, std::size_t hi);
     std::size_t ConClassifier(std::size_t level, const Side& in, std::size_t lo, std::size_t hi);
+    bool SplitByValue(std::size_t dim, const Side& in, std::size_t lo, std::size_t hi);
     // The key of a continuous node `level` steps below the first continuous one.
     const std::vector<std::size_t>& KeyDims(std::size_t level);
     bool KeyLess(const std::vector<std::size_t>& keyDims, const Side& side, std::size_t a, std::size_t b) const;
@@ -107,7 +109,10 @@ private:
     std::vector<NextDimInfo> kinds_;                 // by depth, as far as reached
     std::vector<std::vector<std::size_t>> keyDims_;  // by continuous level
     const std::vector<std::size_t> rowOrder_;        // the key of row order: no dimension
-    std::vector<Keyed> keyed_;  // scratch space of the continuous splits
+    // Scratch space of the continuous splits, a list's length each (left uninitialised:
+    // a split writes what it reads).
+    std::unique_ptr<Keyed[]> keyed_;
+    std::unique_ptr<Keyed[]> spare_;
 };
 
 // Builds the whole tree of `table`, from the root down, through `sink`, which owns the
