@@ -60,10 +60,13 @@ void FitAndScore(const CurveFitRequest& r, const std::function<std::uint64_t()>&
         out.conditionNumber = Trendfit::ConditionNumber(r.trainX, r.degree);
         if (progress.IsCancelled()) return;
     }
-    out.curve.trainError = Trendfit::ComputErr(Values(r.trainX), Values(r.trainY), out.curve.coefficients, false);
-    out.curve.testError = Trendfit::ComputErr(Values(r.testX), Values(r.testY), out.curve.coefficients, false);
-    out.curve.trainQuality = Trendfit::ComputQuality(Values(r.trainX), Values(r.trainY), out.curve.coefficients, false);
-    out.curve.testQuality = Trendfit::ComputQuality(Values(r.testX), Values(r.testY), out.curve.coefficients, false);
+    const std::vector<double>& c = out.curve.coefficients;
+    const std::vector<double> trainX = Values(r.trainX), trainY = Values(r.trainY);
+    const std::vector<double> testX = Values(r.testX), testY = Values(r.testY);
+    out.curve.trainError = Trendfit::ComputErr(trainX, trainY, c, false);
+    out.curve.testError = Trendfit::ComputErr(testX, testY, c, false);
+    out.curve.trainQuality = Trendfit::ComputQuality(trainX, trainY, c, false);
+    out.curve.testQuality = Trendfit::ComputQuality(testX, testY, c, false);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "app/core/DegreeSweep.h"
 
 #include <cmath>
+#include <utility>
 
 #include "app/core/TextFormat.h"
 
@@ -18,7 +19,9 @@ DegreeSweep RunDegreeSweep(const CurveFitRequest& request, int low, int high,
         sweep.points.push_back(DegreeSweepPoint{static_cast<int>(degree), RunCurveFit(fit, clock, progress)});
         progress.SetProgress(static_cast<int>(degree - low + 1), total);
     }
-    sweep.settings = request;
+    // The settings keep their copy of the data only until here: moved in, then emptied.
+    sweep.settings = std::move(fit);
+    sweep.settings.degree = request.degree;
     sweep.settings.trainX = pct::Vector();
     sweep.settings.trainY = pct::Vector();
     sweep.settings.testX = pct::Vector();

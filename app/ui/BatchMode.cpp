@@ -307,10 +307,7 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
     }
     const QString json = parser.value("json");
     for (const QString& file : {image, json, sweepImage}) {
-        if (!file.isEmpty() && !CanWrite(file)) {
-            err << "trendfit: cannot write " << file.toStdString() << '\n';
-            return 2;
-        }
+        if (!file.isEmpty() && Write(CanWrite(file), file, err) != 0) return 2;
     }
 
     PrintedOutput output(out);
