@@ -13,16 +13,28 @@ namespace {
 using Node = KdTree::KdTreeNode;
 using detail::KdTreeFlat;
 
-// Releases a subtree without recursion: a tree of many equal rows can be very deep.
+// Releases a subtree without recursion: a tree of many equal rows can be very deep. The
+// nodes go in the reverse of pre-order, the order a build allocates them in: the right
+// subtree, the left subtree, then the node. Freeing in reverse lets the allocator reuse
+// the blocks in address order, which makes the next build's allocations much cheaper.
 void ReleaseNodes(Node* top) {
-    std::vector<Node*> pending;
-    if (top != nullptr) pending.push_back(top);
+    struct Visit {
+        Node* node;
+        bool expanded;  // its subtrees are on the stack above it
+    };
+    std::vector<Visit> pending;
+    if (top != nullptr) pending.push_back(Visit{top, false});
     while (!pending.empty()) {
-        Node* node = pending.back();
-        pending.pop_back();
-        if (node->left != nullptr) pending.push_back(node->left);
-        if (node->right != nullptr) pending.push_back(node->right);
-        delete node;
+        Visit& visit = pending.back();
+        Node* node = visit.node;
+        if (visit.expanded) {
+            pending.pop_back();
+            delete node;
+            continue;
+        }
+        visit.expanded = true;
+        if (node->left != nullptr) pending.push_back(Visit{node->left, false});
+        if (node->right != nullptr) pending.push_back(Visit{node->right, false});
     }
 }
 
@@ -126,8 +138,7 @@ void KdTree::CtreatTree(const KdTreeDataTable& table) {
     TreeHolder built;
     auto flattened = std::make_unique<KdTreeFlat>(dims.dimCount, table.rows.size());
     LinkedSink sink(built, *flattened);
-    detail::CreateBranch(table, dims, sink);
-    flattened->Seal();
+    flattened->Seal(detail::CreateBranch(table, dims, sink));
 
     // Nothing can fail from here on: replace the old tree and lists together.
     FreeBranch(root);

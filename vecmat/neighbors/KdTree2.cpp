@@ -134,7 +134,7 @@ std::unique_ptr<KdTreeFlat> FlattenPreOrdered(const std::vector<Node>& nodes) {
         if (node.right != 0) pending.push_back(node.right);
         if (node.left != 0) pending.push_back(node.left);
     }
-    flat->Seal();
+    flat->Seal(false);
     return flat;
 }
 
@@ -189,7 +189,11 @@ KdTree2& KdTree2::operator=(KdTree2&& other) noexcept {
     return *this;
 }
 
-KdTree2::~KdTree2() = default;
+// The nodes go last first, the reverse of the order a build allocates their points in,
+// which lets the allocator reuse the blocks in address order.
+KdTree2::~KdTree2() {
+    while (!nodes.empty()) nodes.pop_back();
+}
 
 void KdTree2::CtreatTree(const KdTreeDataTable& table) {
     detail::KdTreeDims dims = detail::KdTreeShared::Preprocessing(table);
@@ -198,8 +202,7 @@ void KdTree2::CtreatTree(const KdTreeDataTable& table) {
     std::vector<KdTreeNode> built(table.rows.size() + 20);
     auto flattened = std::make_unique<KdTreeFlat>(dims.dimCount, table.rows.size());
     TableSink sink(built, *flattened);
-    detail::CreateBranch(table, dims, sink);
-    flattened->Seal();
+    flattened->Seal(detail::CreateBranch(table, dims, sink));
 
     nodes = std::move(built);
     flat = std::move(flattened);

@@ -132,14 +132,14 @@ void KdTreeFlat::SetRow(std::size_t e, std::size_t row, std::int32_t label, cons
     std::copy(values, values + width_, data_.begin() + e * stride_ + kPoint);
 }
 
-void KdTreeFlat::Seal() {
+void KdTreeFlat::Seal(bool ordered) {
     // A parent comes before its children, so from the last node back every subtree is
     // complete when it is added to its parent's.
     for (std::size_t e = Count(); e-- > 1;) {
         const std::size_t p = parents_[e];
         SetHeader(p, Size(p) + Size(e), Dim(p), HasLeft(p));
     }
-    direct_ = SplitOrderHolds();
+    direct_ = ordered || SplitOrderHolds();
 }
 
 // Every value is finite, and every node lies within the planes of its ancestors: at most

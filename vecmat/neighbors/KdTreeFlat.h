@@ -30,8 +30,9 @@ public:
     std::size_t Add(std::size_t parent, bool left, std::size_t dim);
     void SetRow(std::size_t e, std::size_t row, std::int32_t label, const double* values);
     // Called once every node is in: counts the subtrees and decides whether FindNearest
-    // may answer (see there).
-    void Seal();
+    // may answer (see there), which `ordered` says it may without a check: every value is
+    // finite and every node lies within the planes of its ancestors.
+    void Seal(bool ordered);
 
     std::size_t Count() const { return rows_.size(); }
     std::size_t Left(std::size_t e) const { return HasLeft(e) ? e + 1 : kNone; }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "vecmat/neighbors/KdTreeRankedLists.h"
+
 namespace pct::Ko::detail {
 
 namespace {
@@ -103,22 +105,40 @@ NextDimInfo KdTreeShared::NextDim(const KdTreeDims& dims, std::size_t dim) {
 }
 
 KdTreeSplitter::KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& dims)
-    : dims_(dims),
-      width_(dims.dimCount),
-      keyed_(new Keyed[table.rows.size()]),
-      spare_(new Keyed[table.rows.size()]) {
+    : dims_(dims), width_(dims.dimCount) {
     const std::size_t n = table.rows.size();
-    for (Side& side : sides_) {
-        side.rows.resize(n);
-        side.labels.resize(n);
-        side.values.resize(n * width_);
-    }
+    Side& rows = sides_[0];
+    rows.rows.resize(n);
+    rows.labels.resize(n);
+    rows.values.resize(n * width_);
     for (std::size_t r = 0; r < n; ++r) {
-        std::copy(table.rows[r].values.begin(), table.rows[r].values.end(), sides_[0].values.begin() + r * width_);
-        sides_[0].rows[r] = r;
-        sides_[0].labels[r] = table.rows[r].label;
+        std::copy(table.rows[r].values.begin(), table.rows[r].values.end(), rows.values.begin() + r * width_);
+        rows.rows[r] = r;
+        rows.labels[r] = table.rows[r].label;
     }
     kinds_.push_back(KdTreeShared::FirstDim(dims));
+    // Tables whose continuous splits never meet a tie or NaN have them made ahead: the
+    // rows are then laid out in the order of their positions.
+    std::vector<std::uint32_t> pivots;
+    if (dims.disDims.empty() && RankedPivots(rows.values.data(), n, width_, dims.conDims, pivots)) {
+        ranked_ = true;
+        Side& placed = sides_[1];
+        placed.rows.resize(n);
+        placed.labels.resize(n);
+        placed.values.resize(n * width_);
+        for (std::size_t p = 0; p < n; ++p) {
+            const std::size_t r = pivots[p];
+            placed.rows[p] = r;
+            placed.labels[p] = rows.labels[r];
+            for (std::size_t j = 0; j < width_; ++j) placed.values[p * width_ + j] = rows.values[r * width_ + j];
+        }
+        std::swap(sides_[0], sides_[1]);
+        sides_[1] = Side{};
+        return;
+    }
+    sides_[1] = rows;
+    keyed_.reset(new Keyed[n]);
+    spare_.reset(new Keyed[n]);
 }
 
 NextDimInfo KdTreeSplitter::KindAt(std::size_t depth) {
@@ -131,6 +151,10 @@ std::size_t KdTreeSplitter::Split(std::size_t depth, std::size_t lo, std::size_t
     const Side& in = sides_[depth % 2];
     out_ = 1 - depth % 2;
     if (kind.type == KdTreeDimType::Discrete) return DisClassifier(kind.dim, in, lo, hi);
+    if (ranked_) {
+        out_ = 0;
+        return lo + (hi - lo) / 2;
+    }
     // The discrete dimensions are split once each, on top.
     return ConClassifier(depth - dims_.disDims.size(), in, lo, hi);
 }

@@ -55,7 +55,9 @@ public:
 // first continuous node's list is in row order, since the discrete splits above keep the
 // listed order). The split only needs the pivot's place in that order, which selection
 // finds without sorting; the lists' own order then matters nowhere but in a list of two,
-// which is put in its parent's key order.
+// which is put in its parent's key order. A table without discrete dimensions whose
+// continuous ones hold no NaN and no repeated value has its splits made ahead from lists
+// sorted once (RankedPivots), which give the same pivots.
 class KdTreeSplitter {
 public:
     KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& dims);
@@ -65,6 +67,8 @@ public:
     // Splits the list in positions [lo, hi) of a node at `depth`; returns the position the
     // pivot ends at, with the left list before it and the right list after it.
     std::size_t Split(std::size_t depth, std::size_t lo, std::size_t hi);
+    // Whether the splits were made ahead: all values finite, no two equal in a dimension.
+    bool MadeAhead() const { return ranked_; }
     // The row at a position after the last split, its label and values.
     std::size_t Row(std::size_t position) const { return sides_[out_].rows[position]; }
     std::int32_t Label(std::size_t position) const { return sides_[out_].labels[position]; }
@@ -110,9 +114,12 @@ private:
     std::vector<std::vector<std::size_t>> keyDims_;  // by continuous level
     const std::vector<std::size_t> rowOrder_;        // the key of row order: no dimension
     // Scratch space of the continuous splits, a list's length each (left uninitialised:
-    // a split writes what it reads).
+    // a split writes what it reads); not needed when the splits are made ahead.
     std::unique_ptr<Keyed[]> keyed_;
     std::unique_ptr<Keyed[]> spare_;
+    // The splits were made ahead (RankedPivots): sides_[0] holds every range's pivot at its
+    // median position, which is all a split then has to return.
+    bool ranked_ = false;
 };
 
 // Builds the whole tree of `table`, from the root down, through `sink`, which owns the
@@ -123,8 +130,10 @@ private:
 // Nodes are made in pre-order (a node, its whole left subtree, then its right child), so
 // a sink that numbers them as they come gets pre-order numbers. The walk keeps its own
 // stack: a table of many equal rows makes a deep tree without deepening the call stack.
+// Returns whether every value is finite and every node lies strictly within the planes of
+// its ancestors, as splits made ahead guarantee (KdTreeFlat::Seal need not check then).
 template <class Sink>
-void CreateBranch(const KdTreeDataTable& table, const KdTreeDims& dims, Sink& sink) {
+bool CreateBranch(const KdTreeDataTable& table, const KdTreeDims& dims, Sink& sink) {
     using Handle = decltype(sink.MakeRoot(std::size_t{0}));
     struct Task {
         Handle parent;
@@ -150,6 +159,7 @@ void CreateBranch(const KdTreeDataTable& table, const KdTreeDims& dims, Sink& si
             pending.push_back(Task{node, false, false, task.depth + 1, pivot + 1, task.hi});
         if (task.lo < pivot) pending.push_back(Task{node, false, true, task.depth + 1, task.lo, pivot});
     }
+    return splitter.MadeAhead();
 }
 
 }  // namespace pct::Ko::detail
