@@ -117,7 +117,7 @@ KdTreeFlat::KdTreeFlat(std::size_t width, std::size_t count) : width_(width), st
 
 std::size_t KdTreeFlat::Add(std::size_t parent, bool left, std::size_t dim) {
     const std::size_t e = rows_.size();
-    data_.resize(data_.size() + stride_);
+    for (std::size_t j = 0; j < stride_; ++j) data_.push_back(0.0);  // within the reserve
     parents_.push_back(parent);
     rows_.push_back(0);
     labels_.push_back(0);

@@ -27,11 +27,22 @@ constexpr std::uint64_t kHighHalf = ~std::uint64_t{0} << 32;
 // row's number, in three passes of at most 11 bits; runs that share a high half, short
 // unless values crowd together, are then sorted by the whole bits. False, with `order`
 // unspecified, when a value is NaN or infinite or two values are equal.
-bool SortRows(const double* values, std::size_t count, std::size_t width, std::size_t dim,
-              std::uint32_t* order) {
+class RowSorter {
+public:
+    explicit RowSorter(std::size_t count) : keys_(count), packed_(count), spare_(count) {}
+    bool Sort(const double* values, std::size_t width, std::size_t dim, std::uint32_t* order);
+
+private:
+    std::vector<std::uint64_t> keys_, packed_, spare_;
+};
+
+bool RowSorter::Sort(const double* values, std::size_t width, std::size_t dim, std::uint32_t* order) {
     constexpr unsigned kShifts[] = {32, 32 + kDigitBits, 32 + 2 * kDigitBits};
-    std::vector<std::uint64_t> keys(count), packed(count), spare(count);
-    std::vector<std::uint32_t> histogram(std::size(kShifts) * kBuckets, 0);
+    const std::size_t count = keys_.size();
+    std::vector<std::uint64_t>& keys = keys_;
+    std::vector<std::uint64_t>& packed = packed_;
+    std::vector<std::uint64_t>& spare = spare_;
+    std::uint32_t histogram[std::size(kShifts) * kBuckets] = {};
     // Equal values have equal bits, except -0 and +0, which differ in their high halves.
     bool zero[2] = {false, false};
     for (std::size_t r = 0; r < count; ++r) {
@@ -45,7 +56,7 @@ bool SortRows(const double* values, std::size_t count, std::size_t width, std::s
     }
     if (zero[0] && zero[1]) return false;
     for (std::size_t d = 0; d < std::size(kShifts); ++d) {
-        std::uint32_t* starts = histogram.data() + d * kBuckets;
+        std::uint32_t* starts = histogram + d * kBuckets;
         // A digit all keys share leaves the order as it is.
         if (std::find(starts, starts + kBuckets, count) != starts + kBuckets) continue;
         std::uint32_t sum = 0;
@@ -81,8 +92,9 @@ bool RankedPivots(const double* values, std::size_t count, std::size_t width, co
                                            std::vector<std::uint32_t>(slots * count)};
     std::vector<std::size_t> in(slots, 0);
     const auto list = [&](std::size_t s, std::size_t which) { return lists[which].data() + s * count; };
+    RowSorter sorter(count);
     for (std::size_t s = 0; s < slots; ++s)
-        if (!SortRows(values, count, width, dims[s], list(s, 0))) return false;
+        if (!sorter.Sort(values, width, dims[s], list(s, 0))) return false;
 
     struct Range {
         std::size_t lo, median, hi;
@@ -94,6 +106,7 @@ bool RankedPivots(const double* values, std::size_t count, std::size_t width, co
     std::vector<std::uint64_t> after((count + 63) / 64);
     const auto liesAfter = [&after](std::uint32_t row) { return (after[row >> 6] >> (row & 63)) & 1; };
     std::vector<Range> ranges, divided, children;
+    for (auto* level : {&ranges, &divided, &children}) level->reserve(count / 2 + 1);
     if (count > 0) ranges.push_back(rangeOf(0, count));
     for (std::size_t depth = 0; !ranges.empty(); ++depth) {
         const std::size_t split = depth % slots;
