@@ -215,6 +215,17 @@ TEST(LinearClassifierBitIdentity, TrainMatchesPlainLoopsOnTheTablesClasses) {
             const pct::Ko::LinearClassificationModel& model = *classifier.GetModel();
             AddModel(o, pct::Ko::LCMData{model.GetWeights(), model.GetThreshold(), report.tagP,
                                          report.tagN});
+            // Every row judged and counted as the model's own Judge does.
+            pct::Ko::LinearClassificationModel judge(model);
+            int32_t missedP = 0, missedN = 0;
+            for (const pct::LCDataRow& row : table.rows) {
+                const int judged = judge.Judge(pct::Vector(row.values));
+                EXPECT_EQ(row.result, judged);
+                missedP += row.tag == report.tagP && judged != row.tag;
+                missedN += row.tag == report.tagN && judged != row.tag;
+            }
+            EXPECT_EQ(report.errorP, missedP);
+            EXPECT_EQ(report.errorN, missedN);
         });
         EXPECT_EQ(fast, plainOutcome);
     }

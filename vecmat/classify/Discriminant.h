@@ -4,6 +4,7 @@
 // in place. LinearClassifierTrainer and LinearClassifier build those matrices with
 // MatricesByTag. Internal header.
 
+#include <algorithm>
 #include <cstddef>
 #include <map>
 #include <vector>
@@ -46,17 +47,26 @@ template <class TagOf, class ValuesOf>
 std::map<int, pct::Matrix> MatricesByTag(size_t rows, size_t width, TagOf&& tagOf, ValuesOf&& valuesOf) {
     std::map<int, size_t> counts;
     for (size_t i = 0; i < rows; ++i) ++counts[tagOf(i)];
-    std::map<int, std::vector<double>> values;
-    for (const auto& [tag, count] : counts) values[tag].reserve(count * width);
-    for (size_t i = 0; i < rows; ++i) {
-        const double* x = valuesOf(i);
-        std::vector<double>& into = values.at(tagOf(i));
-        into.insert(into.end(), x, x + width);
-    }
+    // Each sample is copied once, straight to its place in its class's matrix. The rows of
+    // one tag usually come in runs, so the matrix of the last tag seen is kept at hand.
     std::map<int, pct::Matrix> matrices;
+    std::map<int, double*> next;
     for (const auto& [tag, count] : counts) {
-        const std::vector<double>& v = values.at(tag);
-        matrices.emplace(tag, v.empty() ? pct::Matrix() : pct::Matrix(count, width, v.data()));
+        pct::Matrix& m = matrices[tag];
+        if (width > 0) m = pct::Matrix(count, width);
+        next[tag] = m.Data();
+    }
+    int lastTag = 0;
+    double** into = nullptr;
+    for (size_t i = 0; i < rows && width > 0; ++i) {
+        const int tag = tagOf(i);
+        if (into == nullptr || tag != lastTag) {
+            into = &next.at(tag);
+            lastTag = tag;
+        }
+        const double* x = valuesOf(i);
+        std::copy(x, x + width, *into);
+        *into += width;
     }
     return matrices;
 }

@@ -109,11 +109,15 @@ pct::Ko::TrainingReport LinearClassifier::Train(pct::LCDataTable& table) {
     pct::Ko::TrainingReport report;
     newModel->GetTag(&report.tagP, &report.tagN);
     report.rowCount = static_cast<std::int32_t>(rowCount);
+    // The model's Judge on each row's values in place: the same sum, in the same order.
+    std::vector<double> weights(featureCount);
+    for (size_t j = 0; j < featureCount; ++j) weights[j] = data.weights.GetValue(j);
     const detail::JudgementCounts counts =
-        detail::JudgeRows(table, report.tagP, report.tagN,
-                          [&newModel](size_t, const pct::LCDataRow& row) {
-                              return newModel->Judge(pct::Vector(row.values));
-                          });
+        detail::JudgeRows(table, report.tagP, report.tagN, [&](size_t, const pct::LCDataRow& row) {
+            double sum = 0.0;
+            for (size_t j = 0; j < featureCount; ++j) sum += weights[j] * row.values[j];
+            return sum - data.threshold > 0.0 ? data.tagP : data.tagN;
+        });
     report.countP = counts.taggedP;
     report.countN = counts.taggedN;
     report.errorP = counts.missedP;

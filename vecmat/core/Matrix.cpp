@@ -127,6 +127,8 @@ size_t Matrix::GetColumnCount() const { return columns; }
 
 const double* Matrix::Data() const { return data; }
 
+double* Matrix::Data() { return data; }
+
 void Matrix::Print() const {
     for (size_t r = 0; r < rows; ++r) {
         const double* row = data + r * columns;

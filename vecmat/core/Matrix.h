@@ -42,8 +42,9 @@ public:
     size_t GetRowCount() const;
     size_t GetColumnCount() const;
     // The elements, row after row (null for a matrix without storage); valid while the
-    // matrix lives and keeps its shape.
+    // matrix lives and keeps its shape. The second form writes them in place.
     const double* Data() const;
+    double* Data();
     void Print() const;
 
     // Shape tests.
