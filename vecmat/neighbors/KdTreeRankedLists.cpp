@@ -113,7 +113,7 @@ bool RankedPivots(const double* values, std::size_t count, std::size_t width, co
         const std::uint32_t* sorted = list(split, in[split]);
         divided.clear();
         children.clear();
-        for (const Range& r : ranges) {
+        for (const Range r : ranges) {
             // Of three rows or fewer, each is the pivot of the range it is the only row of
             // or the median of, in sorted order.
             if (r.hi - r.lo <= 3) {
@@ -134,7 +134,7 @@ bool RankedPivots(const double* values, std::size_t count, std::size_t width, co
             const std::uint32_t* from = list(s, in[s]);
             std::uint32_t* to = list(s, 1 - in[s]);
             in[s] = 1 - in[s];
-            for (const Range& r : divided) {
+            for (const Range r : divided) {
                 const std::uint32_t pivot = pivots[r.median];
                 std::size_t left = r.lo, right = r.median + 1;
                 for (std::size_t i = r.lo; i < r.hi; ++i) {
