@@ -47,7 +47,7 @@ private:
 };
 
 // Subtrees of at most this many nodes are measured whole instead of walked.
-constexpr std::size_t kWholeSubtree = 10;
+constexpr std::size_t kWholeSubtree = 32;
 
 // A node and its square sum.
 struct Candidate {
