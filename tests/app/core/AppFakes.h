@@ -50,6 +50,8 @@ public:
     // When set, the user cancels every task: it still runs to its end here, as a worker
     // left alone does, but the answer is "cancelled".
     bool cancelTasks = false;
+    // When set, the user cancels the tasks whose label it accepts.
+    std::function<bool(const std::string&)> cancelWhen;
     std::vector<std::string> taskLabels;
     std::vector<std::pair<int, int>> taskProgress;  // every (done, total) the tasks reported
 
@@ -66,10 +68,10 @@ public:
     bool RunCancellable(const std::function<void(ITaskProgress&)>& task, const std::string& label) override {
         taskLabels.push_back(label);
         FakeProgress progress;
-        progress.cancelled = cancelTasks;
+        progress.cancelled = cancelTasks || (cancelWhen && cancelWhen(label));
         task(progress);
         taskProgress.insert(taskProgress.end(), progress.reports.begin(), progress.reports.end());
-        return !cancelTasks;
+        return !progress.cancelled;
     }
 };
 
