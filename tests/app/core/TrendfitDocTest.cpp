@@ -764,13 +764,13 @@ TEST_F(DocumentTest, BandOptionMakesBandsInCancellableRunsAndPaintingNever) {
     doc.SetConfidenceBand(false);
     doc.SetConfidenceBand(true);
     doc.SelectCurve(1);
-    EXPECT_EQ(platform.taskLabels.size(), 3u);
+    EXPECT_EQ(platform.taskLabels.size(), 4u);
     // Off, neither storing nor selecting makes one; switched on, the current curve's is made.
     doc.SetConfidenceBand(false);
     Compute(2, false, false);
     doc.SelectCurve(0);
     doc.SelectCurve(2);
-    EXPECT_EQ(platform.taskLabels.size(), 4u);
+    EXPECT_EQ(platform.taskLabels.size(), 5u);
     EXPECT_EQ(doc.CachedBand().band, nullptr);
     doc.SetConfidenceBand(true);
     EXPECT_EQ(platform.taskLabels.back(), "正在计算2次曲线的置信带...");
