@@ -8,8 +8,9 @@
 // Wiring: construct it with the platform services (or call SetPlatform before the first
 // command); it registers itself as g_pDataDoc. Bind the menu commands to OnSimulationData
 // (Ctrl+N), OnFileOpen (Ctrl+O) and OnCompute (Ctrl+R), enable the compute command by
-// OnUpdateCompute, and let the view paint GetChartData() on every repaint. Batch mode can
-// skip the dialogs: fill a dialog model and call the matching Apply... member.
+// OnUpdateCompute, hand 视图→置信带 to SetConfidenceBand, and let the view paint
+// GetChartData() on every repaint. Batch mode can skip the dialogs: fill a dialog model
+// and call the matching Apply... member.
 
 #include <cstddef>
 #include <functional>
