@@ -436,6 +436,7 @@ void CTrendfitDoc::SelectCurve(int nCurve) {
     const auto found = m_curves.find(m_nCurrentCurve);
     ShowCurve(found != m_curves.end() ? found->second : CurveResult());
     UpdateAllViews();
+    m_cancelledBand.reset();  // choosing the curve again asks for its band again
     PrepareBand();
 }
 
@@ -500,11 +501,17 @@ const CurveBand& CTrendfitDoc::CachedBand() const {
 
 void CTrendfitDoc::SetConfidenceBand(bool on) {
     m_bConfidenceBand = on;
+    m_cancelledBand.reset();  // switching the option on again asks for the band again
     PrepareBand();
 }
 
 void CTrendfitDoc::PrepareBand() {
-    if (!m_bConfidenceBand || FindCurrentCurve() == nullptr || m_bands.count(m_nCurrentCurve) != 0) return;
+    // A band the user has just cancelled is not asked for again unasked: storing a curve
+    // selects it in the tree too, which would otherwise start a second run.
+    if (!m_bConfidenceBand || FindCurrentCurve() == nullptr || m_bands.count(m_nCurrentCurve) != 0 ||
+        m_cancelledBand == m_nCurrentCurve) {
+        return;
+    }
     CurrentBand();
     UpdateAllViews();
 }

@@ -81,7 +81,8 @@ public:
 
     // The option 视图→置信带. While it is on, the current curve's band is made whenever it
     // has none: when the option is switched on, when a curve is stored and when another
-    // curve is selected; each such run repaints once it has ended. Off at construction.
+    // curve is selected; each such run repaints once it has ended. A cancelled band is
+    // asked for again by these two only. Off at construction.
     void SetConfidenceBand(bool on);
     bool IsConfidenceBand() const { return m_bConfidenceBand; }
 
@@ -171,7 +172,8 @@ private:
     // The storing step of a fit: the next index, current, repaint, tree item, a blank
     // output line and the grid.
     void StoreCurve(const CurveResult& curve, const std::string& name);
-    // With the band option on, makes the current curve's band if it has none and repaints.
+    // With the band option on, makes the current curve's band if it has none and it was
+    // not just cancelled, and repaints.
     void PrepareBand();
 
     int m_bHasData = 0;

@@ -82,6 +82,7 @@ public:
     std::vector<std::string> tree;        // "root:<text>" or "item:<name>#<index>"
     std::vector<std::string> properties;  // "<name>=<value>" or "count:<train>,<test>"
     std::vector<CurveResult> shownCurves;
+    bool selectAddedItems = false;  // as the window's tree: a new item becomes current
 
     void AddMessage(int nTab, const std::string& strText) override {
         output.push_back(nTab == 0 ? strText : "tab" + std::to_string(nTab) + ":" + strText);
@@ -90,6 +91,7 @@ public:
     void ResetDataTree(const std::string& strRoot) override { tree.push_back("root:" + strRoot); }
     void AddCurveItem(const std::string& strName, int nCurve) override {
         tree.push_back("item:" + strName + "#" + std::to_string(nCurve));
+        if (selectAddedItems && g_pDataDoc != nullptr) g_pDataDoc->SelectCurve(nCurve);
     }
     void SetPropertyValue(const std::string& strName, const std::string& strValue) override {
         properties.push_back(strName + "=" + strValue);

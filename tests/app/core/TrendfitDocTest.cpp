@@ -821,6 +821,16 @@ TEST_F(DocumentTest, CancelledBandKeepsNothingAndIsAskedForAgain) {
     EXPECT_EQ(doc.CachedBand().note, "");
     EXPECT_EQ(platform.taskLabels.size(), runs + 2);
 
+    // The window's tree selects a stored curve as well: a cancel there is not followed by a
+    // second run.
+    panes.selectAddedItems = true;
+    platform.cancelWhen = band;
+    Compute(1, false, true, 0.0, 0.5);
+    EXPECT_EQ(std::count_if(platform.taskLabels.begin() + runs + 2, platform.taskLabels.end(), band), 1);
+    EXPECT_EQ(doc.CachedBand().note, "置信带计算已取消。");
+    platform.cancelWhen = nullptr;
+    panes.selectAddedItems = false;
+
     // A cancelled fit stores nothing, so no band is asked for.
     platform.cancelTasks = true;
     Compute(3, false, false);
