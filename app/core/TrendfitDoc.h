@@ -81,8 +81,8 @@ public:
 
     // The option 视图→置信带. While it is on, the current curve's band is made whenever it
     // has none: when the option is switched on, when a curve is stored and when another
-    // curve is selected; each such run repaints once it has ended. A cancelled band is
-    // asked for again by these two only. Off at construction.
+    // curve is selected; each such run repaints once it has ended. After a cancel, only
+    // switching the option on or selecting the curve again asks again. Off at construction.
     void SetConfidenceBand(bool on);
     bool IsConfidenceBand() const { return m_bConfidenceBand; }
 
