@@ -7,6 +7,7 @@
 const char* const kPenaltyBandNote =
     "Lasso与弹性网络曲线不绘制置信带：置信带由最小二乘的协方差算出，只适用于普通与岭回归曲线。";
 const char* const kBandFailedNote = "无法计算置信带：";
+const char* const kBandCancelledNote = "置信带计算已取消。";
 
 CurveBand MakeCurveBand(const CurveResult& curve, const pct::Vector& x, const pct::Vector& y) {
     CurveBand result;

@@ -22,3 +22,5 @@ CurveBand MakeCurveBand(const CurveResult& curve, const pct::Vector& x, const pc
 
 extern const char* const kPenaltyBandNote;
 extern const char* const kBandFailedNote;
+// The note of a curve whose band computation the user cancelled.
+extern const char* const kBandCancelledNote;

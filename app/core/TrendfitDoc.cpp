@@ -111,6 +111,14 @@ struct SweepJob {
     std::uint64_t after = 0;
 };
 
+// A band's curve and training points, and the band made of them.
+struct BandJob {
+    CurveResult curve;
+    pct::Vector x;
+    pct::Vector y;
+    CurveBand band;
+};
+
 // The degree of a dialog widened as a signed value would be.
 std::size_t Degree(int d) { return static_cast<std::size_t>(static_cast<long long>(d)); }
 
@@ -153,6 +161,7 @@ void CTrendfitDoc::ResetData() {
     m_testPoints.clear();
     m_curves.clear();
     m_bands.clear();
+    m_cancelledBand.reset();
     m_sweep.reset();
     m_bHasData = 0;
     m_minX = kInfinity;
@@ -352,6 +361,7 @@ void CTrendfitDoc::StoreCurve(const CurveResult& curve, const std::string& name)
     if (g_pDataTreeView != nullptr) g_pDataTreeView->AddCurveItem(name, LowInt32(index));
     Output("");
     ShowCurve(m_curves[index]);
+    PrepareBand();
 }
 
 bool CTrendfitDoc::OnDegreeSweep() {
@@ -426,6 +436,8 @@ void CTrendfitDoc::SelectCurve(int nCurve) {
     const auto found = m_curves.find(m_nCurrentCurve);
     ShowCurve(found != m_curves.end() ? found->second : CurveResult());
     UpdateAllViews();
+    m_cancelledBand.reset();  // choosing the curve again asks for its band again
+    PrepareBand();
 }
 
 const CurveResult* CTrendfitDoc::FindCurrentCurve() const {
@@ -451,9 +463,9 @@ ChartData CTrendfitDoc::GetChartData() const {
     return data;
 }
 
-ChartData CTrendfitDoc::GetChartData(const ChartOptions& options) {
+ChartData CTrendfitDoc::GetChartData(const ChartOptions& options) const {
     ChartData data = GetChartData();
-    if (options.band) data.band = CurrentBand().band;
+    if (options.band) data.band = CachedBand().band;
     if (options.allCurves) {
         for (const auto& [index, curve] : m_curves) {
             data.curves.push_back(ChartCurve{curve.coefficients, curve.name, index == m_nCurrentCurve});
@@ -463,10 +475,43 @@ ChartData CTrendfitDoc::GetChartData(const ChartOptions& options) {
 }
 
 const CurveBand& CTrendfitDoc::CurrentBand() {
-    static const CurveBand kNoCurve;
     const CurveResult* curve = FindCurrentCurve();
-    if (curve == nullptr) return kNoCurve;
+    if (curve == nullptr || m_bands.count(m_nCurrentCurve) != 0) return CachedBand();
+    m_cancelledBand.reset();
+    // The task owns copies, as a fit's does: a cancelled run may still be going when the
+    // data changes.
+    auto job = std::make_shared<BandJob>(BandJob{*curve, m_trainX, m_trainY, CurveBand()});
+    auto task = [job](ITaskProgress&) { job->band = MakeCurveBand(job->curve, job->x, job->y); };
+    if (!RunTask(task, Format("正在计算%s的置信带...", {curve->name}))) {
+        m_cancelledBand = m_nCurrentCurve;
+    } else {
+        m_bands.emplace(m_nCurrentCurve, std::move(job->band));
+    }
+    return CachedBand();
+}
+
+const CurveBand& CTrendfitDoc::CachedBand() const {
+    static const CurveBand kNone;
+    static const CurveBand kCancelled{nullptr, kBandCancelledNote};
+    if (FindCurrentCurve() == nullptr) return kNone;
     const auto cached = m_bands.find(m_nCurrentCurve);
     if (cached != m_bands.end()) return cached->second;
-    return m_bands.emplace(m_nCurrentCurve, MakeCurveBand(*curve, m_trainX, m_trainY)).first->second;
+    return m_cancelledBand == m_nCurrentCurve ? kCancelled : kNone;
+}
+
+void CTrendfitDoc::SetConfidenceBand(bool on) {
+    m_bConfidenceBand = on;
+    m_cancelledBand.reset();  // switching the option on again asks for the band again
+    PrepareBand();
+}
+
+void CTrendfitDoc::PrepareBand() {
+    // A band the user has just cancelled is not asked for again unasked: storing a curve
+    // selects it in the tree too, which would otherwise start a second run.
+    if (!m_bConfidenceBand || FindCurrentCurve() == nullptr || m_bands.count(m_nCurrentCurve) != 0 ||
+        m_cancelledBand == m_nCurrentCurve) {
+        return;
+    }
+    CurrentBand();
+    UpdateAllViews();
 }

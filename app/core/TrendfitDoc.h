@@ -8,8 +8,9 @@
 // Wiring: construct it with the platform services (or call SetPlatform before the first
 // command); it registers itself as g_pDataDoc. Bind the menu commands to OnSimulationData
 // (Ctrl+N), OnFileOpen (Ctrl+O) and OnCompute (Ctrl+R), enable the compute command by
-// OnUpdateCompute, and let the view paint GetChartData() on every repaint. Batch mode can
-// skip the dialogs: fill a dialog model and call the matching Apply... member.
+// OnUpdateCompute, hand 视图→置信带 to SetConfidenceBand, and let the view paint
+// GetChartData() on every repaint. Batch mode can skip the dialogs: fill a dialog model
+// and call the matching Apply... member.
 
 #include <cstddef>
 #include <functional>
@@ -65,12 +66,25 @@ public:
     // The snapshot the chart draws: point lists, bounds and the current curve (an empty
     // record when the current index holds no curve).
     ChartData GetChartData() const;
-    // The snapshot with what the view options add: the current curve's band, and every
-    // stored curve. With both options off it is GetChartData().
-    ChartData GetChartData(const ChartOptions& options);
-    // The current curve's confidence band, or why it has none (MakeCurveBand on the
-    // training points). Made once per curve and kept until new data is loaded.
+    // The snapshot with what the view options add: the current curve's band as far as it
+    // is made (CachedBand; painting never computes one), and every stored curve. With both
+    // options off it is GetChartData().
+    ChartData GetChartData(const ChartOptions& options) const;
+    // The current curve's confidence band, or why it has none (MakeCurveBand on copies of
+    // the training points, through the platform's RunCancellable). Made once per curve and
+    // kept until new data is loaded. Cancelled, nothing is kept and the answer carries the
+    // note kBandCancelledNote until the band is asked for again.
     const CurveBand& CurrentBand();
+    // What CurrentBand has made for the current curve, without computing anything: the
+    // kept band, the cancelled note after a cancelled run, or an empty record.
+    const CurveBand& CachedBand() const;
+
+    // The option 视图→置信带. While it is on, the current curve's band is made whenever it
+    // has none: when the option is switched on, when a curve is stored and when another
+    // curve is selected; each such run repaints once it has ended. After a cancel, only
+    // switching the option on or selecting the curve again asks again. Off at construction.
+    void SetConfidenceBand(bool on);
+    bool IsConfidenceBand() const { return m_bConfidenceBand; }
 
     // The work of each command after its dialog ended with OK. A failure in the library
     // shows a message box with the library's message and leaves the document as it was;
@@ -158,6 +172,9 @@ private:
     // The storing step of a fit: the next index, current, repaint, tree item, a blank
     // output line and the grid.
     void StoreCurve(const CurveResult& curve, const std::string& name);
+    // With the band option on, makes the current curve's band if it has none and it was
+    // not just cancelled, and repaints.
+    void PrepareBand();
 
     int m_bHasData = 0;
     pct::Vector m_trainX;
@@ -173,6 +190,8 @@ private:
     std::map<std::size_t, CurveResult> m_curves;
     std::size_t m_nCurrentCurve = 0;
     std::map<std::size_t, CurveBand> m_bands;  // by curve index, made when first asked for
+    std::optional<std::size_t> m_cancelledBand;  // the curve whose last band run was cancelled
+    bool m_bConfidenceBand = false;
     bool m_bStableFit = false;
     std::optional<trendfit::DegreeSweep> m_sweep;
 

@@ -189,6 +189,8 @@ void CMainFrame::CreateMenus() {
     connect(band, &QAction::toggled, this, [this](bool on) {
         QSettings().setValue(kBandSetting, on);
         ApplyChartOptions();
+        // Computes the current curve's band if it has none, with progress and cancel.
+        m_doc.SetConfidenceBand(on);
     });
     QAction* allCurves = AddCommand(view, ID_VIEW_ALL_CURVES, "显示全部曲线(&L)");
     allCurves->setCheckable(true);
@@ -412,7 +414,7 @@ void CMainFrame::ApplyChartOptions() {
 
 void CMainFrame::ShowBandNote() {
     const QString note =
-        m_view->Options().band ? QString::fromStdString(m_doc.CurrentBand().note) : QString();
+        m_view->Options().band ? QString::fromStdString(m_doc.CachedBand().note) : QString();
     if (!note.isEmpty()) {
         statusBar()->showMessage(note);
     } else if (!m_bandNote.isEmpty() && statusBar()->currentMessage() == m_bandNote) {

@@ -91,8 +91,8 @@ private:
     // Hands the view the states of 视图 → 置信带 and 显示全部曲线.
     void ApplyChartOptions();
     // With the band on, tells in the status bar why the current curve has none (a lasso
-    // or elastic-net curve, or one the band cannot be computed for); takes the text away
-    // once it no longer holds.
+    // or elastic-net curve, one the band cannot be computed for, or a cancelled
+    // computation); takes the text away once it no longer holds.
     void ShowBandNote();
 
     CTrendfitDoc& m_doc;

@@ -50,6 +50,8 @@ public:
     // When set, the user cancels every task: it still runs to its end here, as a worker
     // left alone does, but the answer is "cancelled".
     bool cancelTasks = false;
+    // When set, the user cancels the tasks whose label it accepts.
+    std::function<bool(const std::string&)> cancelWhen;
     std::vector<std::string> taskLabels;
     std::vector<std::pair<int, int>> taskProgress;  // every (done, total) the tasks reported
 
@@ -66,10 +68,10 @@ public:
     bool RunCancellable(const std::function<void(ITaskProgress&)>& task, const std::string& label) override {
         taskLabels.push_back(label);
         FakeProgress progress;
-        progress.cancelled = cancelTasks;
+        progress.cancelled = cancelTasks || (cancelWhen && cancelWhen(label));
         task(progress);
         taskProgress.insert(taskProgress.end(), progress.reports.begin(), progress.reports.end());
-        return !cancelTasks;
+        return !progress.cancelled;
     }
 };
 
@@ -80,6 +82,7 @@ public:
     std::vector<std::string> tree;        // "root:<text>" or "item:<name>#<index>"
     std::vector<std::string> properties;  // "<name>=<value>" or "count:<train>,<test>"
     std::vector<CurveResult> shownCurves;
+    bool selectAddedItems = false;  // as the window's tree: a new item becomes current
 
     void AddMessage(int nTab, const std::string& strText) override {
         output.push_back(nTab == 0 ? strText : "tab" + std::to_string(nTab) + ":" + strText);
@@ -88,6 +91,7 @@ public:
     void ResetDataTree(const std::string& strRoot) override { tree.push_back("root:" + strRoot); }
     void AddCurveItem(const std::string& strName, int nCurve) override {
         tree.push_back("item:" + strName + "#" + std::to_string(nCurve));
+        if (selectAddedItems && g_pDataDoc != nullptr) g_pDataDoc->SelectCurve(nCurve);
     }
     void SetPropertyValue(const std::string& strName, const std::string& strValue) override {
         properties.push_back(strName + "=" + strValue);

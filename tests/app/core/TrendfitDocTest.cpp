@@ -730,6 +730,125 @@ TEST_F(DocumentTest, QualityAndBandOfEachCurve) {
     EXPECT_TRUE(std::isnan(doc.Curves().at(0).testQuality.rSquared));
 }
 
+TEST_F(DocumentTest, BandOptionMakesBandsInCancellableRunsAndPaintingNever) {
+    Import(app_fakes::WriteFile("noisy.csv", kNoisyRows), 20.0f);
+    Compute(1, false, false);
+    ASSERT_EQ(platform.taskLabels, (Strings{"正在计算1次曲线..."}));
+    // Painting and the status bar read only what is made.
+    EXPECT_EQ(doc.GetChartData(ChartOptions{true, false}).band, nullptr);
+    EXPECT_EQ(doc.CachedBand().band, nullptr);
+    EXPECT_EQ(doc.CachedBand().note, "");
+    EXPECT_EQ(platform.taskLabels.size(), 1u);
+
+    ClearRecords();
+    doc.SetConfidenceBand(true);
+    EXPECT_EQ(platform.taskLabels.back(), "正在计算1次曲线的置信带...");
+    EXPECT_EQ(platform.updates, 1);
+    EXPECT_TRUE(panes.output.empty());
+    const ChartData shown = doc.GetChartData(ChartOptions{true, false});
+    ASSERT_NE(shown.band, nullptr);
+    EXPECT_EQ(shown.band, doc.CachedBand().band);
+    // numpy and mpmath, as in QualityAndBandOfEachCurve.
+    const double xs[] = {0.0, 3.5, 9.0};
+    const double half[] = {0.3057021057631577, 0.1674399392033115, 0.43540517091981773};
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(shown.band->HalfWidth(xs[i]), half[i], 1e-12) << xs[i];
+
+    // With the option on a stored curve gets its band in a run of its own.
+    Compute(1, true, false, 0.25);
+    EXPECT_EQ(Strings(platform.taskLabels.end() - 2, platform.taskLabels.end()),
+              (Strings{"正在计算1次曲线(Lasso)...", "正在计算1次曲线(Lasso)的置信带..."}));
+    EXPECT_EQ(doc.CachedBand().note,
+              "Lasso与弹性网络曲线不绘制置信带：置信带由最小二乘的协方差算出，只适用于普通与岭回归曲线。");
+    // Bands already made are not made again.
+    doc.SelectCurve(0);
+    doc.SetConfidenceBand(false);
+    doc.SetConfidenceBand(true);
+    doc.SelectCurve(1);
+    EXPECT_EQ(platform.taskLabels.size(), 4u);
+    // Off, neither storing nor selecting makes one; switched on, the current curve's is made.
+    doc.SetConfidenceBand(false);
+    Compute(2, false, false);
+    doc.SelectCurve(0);
+    doc.SelectCurve(2);
+    EXPECT_EQ(platform.taskLabels.size(), 5u);
+    EXPECT_EQ(doc.CachedBand().band, nullptr);
+    doc.SetConfidenceBand(true);
+    EXPECT_EQ(platform.taskLabels.back(), "正在计算2次曲线的置信带...");
+    EXPECT_NE(doc.CachedBand().band, nullptr);
+}
+
+TEST_F(DocumentTest, CancelledBandKeepsNothingAndIsAskedForAgain) {
+    const auto band = [](const std::string& label) { return label.find("置信带") != std::string::npos; };
+    const std::string noisy = app_fakes::WriteFile("noisy.csv", kNoisyRows);
+    Import(noisy, 20.0f);
+    Compute(1, false, false);
+    ClearRecords();
+    platform.cancelWhen = band;
+    doc.SetConfidenceBand(true);
+    EXPECT_EQ(platform.taskLabels.back(), "正在计算1次曲线的置信带...");
+    EXPECT_TRUE(doc.IsConfidenceBand());
+    EXPECT_EQ(doc.CachedBand().band, nullptr);
+    EXPECT_EQ(doc.CachedBand().note, "置信带计算已取消。");
+    EXPECT_EQ(doc.GetChartData(ChartOptions{true, false}).band, nullptr);
+    EXPECT_EQ(platform.updates, 1);  // the status bar hears of it
+    EXPECT_TRUE(panes.output.empty() && platform.messageBoxes.empty());
+
+    // Selecting the curve again asks again.
+    platform.cancelWhen = nullptr;
+    doc.SelectCurve(0);
+    EXPECT_NE(doc.CachedBand().band, nullptr);
+    EXPECT_EQ(doc.CachedBand().note, "");
+
+    // A curve whose band is cancelled is stored all the same; the cancel is its own.
+    platform.cancelWhen = band;
+    ClearRecords();
+    Compute(2, false, false);
+    EXPECT_EQ(panes.tree, (Strings{"item:2次曲线#1"}));
+    EXPECT_EQ(std::count(panes.output.begin(), panes.output.end(), "计算已取消。"), 0);
+    EXPECT_EQ(doc.CachedBand().note, "置信带计算已取消。");
+    const std::size_t runs = platform.taskLabels.size();
+    doc.SelectCurve(0);
+    EXPECT_NE(doc.CachedBand().band, nullptr);
+    EXPECT_EQ(platform.taskLabels.size(), runs);
+    // Back on curve 1 it is asked for (and cancelled) again; switching the option off and
+    // on asks once more.
+    doc.SelectCurve(1);
+    EXPECT_EQ(doc.CachedBand().note, "置信带计算已取消。");
+    platform.cancelWhen = nullptr;
+    doc.SetConfidenceBand(false);
+    doc.SetConfidenceBand(true);
+    EXPECT_NE(doc.CachedBand().band, nullptr);
+    EXPECT_EQ(doc.CachedBand().note, "");
+    EXPECT_EQ(platform.taskLabels.size(), runs + 2);
+
+    // The window's tree selects a stored curve as well: a cancel there is not followed by a
+    // second run.
+    panes.selectAddedItems = true;
+    platform.cancelWhen = band;
+    Compute(1, false, true, 0.0, 0.5);
+    EXPECT_EQ(std::count_if(platform.taskLabels.begin() + runs + 2, platform.taskLabels.end(), band), 1);
+    EXPECT_EQ(doc.CachedBand().note, "置信带计算已取消。");
+    platform.cancelWhen = nullptr;
+    panes.selectAddedItems = false;
+
+    // A cancelled fit stores nothing, so no band is asked for.
+    platform.cancelTasks = true;
+    Compute(3, false, false);
+    EXPECT_EQ(platform.taskLabels.back(), "正在计算3次曲线...");
+    platform.cancelTasks = false;
+
+    // New data forgets a cancel with its curve: curve 0 of the next data is another curve.
+    Import(noisy, 20.0f);
+    platform.cancelWhen = band;
+    Compute(1, false, false);
+    EXPECT_EQ(doc.CachedBand().note, "置信带计算已取消。");
+    doc.SetConfidenceBand(false);
+    Import(noisy, 20.0f);
+    Compute(1, false, false);
+    EXPECT_EQ(doc.CachedBand().band, nullptr);
+    EXPECT_EQ(doc.CachedBand().note, "");
+}
+
 namespace {
 
 // y = (x - 1005)^2 = 1010025 - 2010 x + x^2 at x = 1000, 1000.5, ..., 1010, all exact. Far
