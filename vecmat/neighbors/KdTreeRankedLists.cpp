@@ -39,9 +39,6 @@ private:
 bool RowSorter::Sort(const double* values, std::size_t width, std::size_t dim, std::uint32_t* order) {
     constexpr unsigned kShifts[] = {32, 32 + kDigitBits, 32 + 2 * kDigitBits};
     const std::size_t count = keys_.size();
-    std::vector<std::uint64_t>& keys = keys_;
-    std::vector<std::uint64_t>& packed = packed_;
-    std::vector<std::uint64_t>& spare = spare_;
     std::uint32_t histogram[std::size(kShifts) * kBuckets] = {};
     // Equal values have equal bits, except -0 and +0, which differ in their high halves.
     bool zero[2] = {false, false};
@@ -49,10 +46,10 @@ bool RowSorter::Sort(const double* values, std::size_t width, std::size_t dim, s
         const double v = values[r * width + dim];
         if (!std::isfinite(v)) return false;
         if (v == 0.0) zero[std::signbit(v) ? 1 : 0] = true;
-        keys[r] = OrderedBits(v);
-        packed[r] = (keys[r] & kHighHalf) | r;
+        keys_[r] = OrderedBits(v);
+        packed_[r] = (keys_[r] & kHighHalf) | r;
         for (std::size_t d = 0; d < std::size(kShifts); ++d)
-            ++histogram[d * kBuckets + ((keys[r] >> kShifts[d]) & (kBuckets - 1))];
+            ++histogram[d * kBuckets + ((keys_[r] >> kShifts[d]) & (kBuckets - 1))];
     }
     if (zero[0] && zero[1]) return false;
     for (std::size_t d = 0; d < std::size(kShifts); ++d) {
@@ -61,21 +58,21 @@ bool RowSorter::Sort(const double* values, std::size_t width, std::size_t dim, s
         if (std::find(starts, starts + kBuckets, count) != starts + kBuckets) continue;
         std::uint32_t sum = 0;
         for (std::size_t b = 0; b < kBuckets; ++b) sum += std::exchange(starts[b], sum);
-        for (std::size_t i = 0; i < count; ++i) spare[starts[(packed[i] >> kShifts[d]) & (kBuckets - 1)]++] = packed[i];
-        packed.swap(spare);
+        for (std::size_t i = 0; i < count; ++i) spare_[starts[(packed_[i] >> kShifts[d]) & (kBuckets - 1)]++] = packed_[i];
+        packed_.swap(spare_);
     }
     const auto rowOf = [](std::uint64_t p) { return static_cast<std::uint32_t>(p); };
     for (std::size_t a = 0, b = 0; a < count; a = b) {
-        for (b = a + 1; b < count && (packed[b] & kHighHalf) == (packed[a] & kHighHalf);) ++b;
+        for (b = a + 1; b < count && (packed_[b] & kHighHalf) == (packed_[a] & kHighHalf);) ++b;
         if (b - a == 1) continue;
-        const auto first = packed.begin() + a, last = packed.begin() + b;
-        std::sort(first, last, [&](std::uint64_t x, std::uint64_t y) { return keys[rowOf(x)] < keys[rowOf(y)]; });
+        const auto first = packed_.begin() + a, last = packed_.begin() + b;
+        std::sort(first, last, [&](std::uint64_t x, std::uint64_t y) { return keys_[rowOf(x)] < keys_[rowOf(y)]; });
         if (std::adjacent_find(first, last, [&](std::uint64_t x, std::uint64_t y) {
-                return keys[rowOf(x)] == keys[rowOf(y)];
+                return keys_[rowOf(x)] == keys_[rowOf(y)];
             }) != last)
             return false;
     }
-    std::transform(packed.begin(), packed.end(), order, rowOf);
+    std::transform(packed_.begin(), packed_.end(), order, rowOf);
     return true;
 }
 

@@ -122,7 +122,7 @@ KdTreeSplitter::KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& d
     std::vector<std::uint32_t> pivots;
     if (dims.disDims.empty() && RankedPivots(rows.values.data(), n, width_, dims.conDims, pivots)) {
         ranked_ = true;
-        Side& placed = sides_[1];
+        Side placed;
         placed.rows.resize(n);
         placed.labels.resize(n);
         placed.values.resize(n * width_);
@@ -132,8 +132,7 @@ KdTreeSplitter::KdTreeSplitter(const KdTreeDataTable& table, const KdTreeDims& d
             placed.labels[p] = rows.labels[r];
             for (std::size_t j = 0; j < width_; ++j) placed.values[p * width_ + j] = rows.values[r * width_ + j];
         }
-        std::swap(sides_[0], sides_[1]);
-        sides_[1] = Side{};
+        sides_[0] = std::move(placed);
         return;
     }
     sides_[1] = rows;
@@ -147,14 +146,11 @@ NextDimInfo KdTreeSplitter::KindAt(std::size_t depth) {
 }
 
 std::size_t KdTreeSplitter::Split(std::size_t depth, std::size_t lo, std::size_t hi) {
+    if (ranked_) return lo + (hi - lo) / 2;  // sides_[0] holds the pivot there, out_ stays 0
     const NextDimInfo kind = KindAt(depth);
     const Side& in = sides_[depth % 2];
     out_ = 1 - depth % 2;
     if (kind.type == KdTreeDimType::Discrete) return DisClassifier(kind.dim, in, lo, hi);
-    if (ranked_) {
-        out_ = 0;
-        return lo + (hi - lo) / 2;
-    }
     // The discrete dimensions are split once each, on top.
     return ConClassifier(depth - dims_.disDims.size(), in, lo, hi);
 }
