@@ -10,17 +10,6 @@ namespace pct::Ko::detail {
 
 namespace {
 
-// The sum of squares of a distance, in index order (KdTreeShared::ComputeDistance before
-// its root).
-double SquareSum(const double* a, const double* b, std::size_t width) {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < width; ++i) {
-        const double d = a[i] - b[i];
-        sum += d * d;
-    }
-    return sum;
-}
-
 // KdTreeSearch's access to a flat layout. The layout is private to its tree, so no walk
 // can run away.
 class FlatAccess {

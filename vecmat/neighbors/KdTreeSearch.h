@@ -123,18 +123,11 @@ public:
     }
 
 private:
-    // The Euclidean distance, summed in index order (KdTreeShared::ComputeDistance).
+    // The Euclidean distance, as KdTreeShared::ComputeDistance measures it.
     double Distance(Ref node) const {
         const std::size_t width = access_.Width(node);
         if (width != query_.size()) pct::detail::Fail(msg::kKdDistanceDimMismatch);
-        const double* a = query_.data();
-        const double* b = access_.Point(node);
-        double sum = 0.0;
-        for (std::size_t i = 0; i < width; ++i) {
-            const double d = a[i] - b[i];
-            sum += d * d;
-        }
-        return std::sqrt(sum);
+        return std::sqrt(SquareSum(query_.data(), access_.Point(node), width));
     }
     double Plane(Ref node) const { return access_.Point(node)[access_.Dim(node)]; }
 

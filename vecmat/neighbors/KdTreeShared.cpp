@@ -344,12 +344,7 @@ std::size_t KdTreeSplitter::ConClassifier(std::size_t level, const Side& in, std
 
 double KdTreeShared::ComputeDistance(const std::vector<double>& a, const std::vector<double>& b) {
     if (a.size() != b.size()) pct::detail::Fail(msg::kKdDistanceDimMismatch);
-    double sum = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        const double d = a[i] - b[i];
-        sum += d * d;
-    }
-    return std::sqrt(sum);
+    return std::sqrt(SquareSum(a.data(), b.data(), a.size()));
 }
 
 }  // namespace pct::Ko::detail

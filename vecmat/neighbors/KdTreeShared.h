@@ -18,6 +18,17 @@ namespace pct::Ko::detail {
 // Zero tolerance of the discrete split and of "the query coincides with a node".
 inline constexpr double kKdEpsilon = 2.220446049250313e-16;
 
+// The sum of the squared differences of two points of `width` values, in index order: a
+// squared Euclidean distance, which every distance of both trees takes the root of.
+inline double SquareSum(const double* a, const double* b, std::size_t width) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < width; ++i) {
+        const double d = a[i] - b[i];
+        sum += d * d;
+    }
+    return sum;
+}
+
 // What a build derives from its table before any node exists.
 struct KdTreeDims {
     std::vector<std::size_t> disDims;  // discrete dimensions in visiting order
