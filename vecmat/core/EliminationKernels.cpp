@@ -20,7 +20,9 @@ constexpr double kEpsilon = 2.220446049250313e-16;
 
 // Pivot steps are taken on a panel of kPanelColumns columns; their effect on the columns
 // right of it is then replayed chunk by chunk, a chunk of about kChunkBytes staying in the
-// second-level cache while all the panel's steps pass over it.
+// second-level cache while all the panel's steps pass over it. A matrix no wider than a
+// panel takes each step over its whole width.
+constexpr size_t kPanelColumns = 32;
 constexpr size_t kChunkBytes = 256 * 1024;
 // Back elimination clears a block of this many rows with every row below it in turn.
 constexpr size_t kBackRows = 16;

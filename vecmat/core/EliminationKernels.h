@@ -11,18 +11,14 @@
 
 namespace pct::detail {
 
-// Matrices at most this wide are eliminated one whole-width pivot step after another
-// (PivotStep); wider ones by Echelon, which takes the steps on panels of this many columns.
-constexpr size_t kPanelColumns = 32;
-
 // One pivot step for row and column `start`. `zero` is the threshold up to which an
 // element counts as zero; with `fuzzy`, such elements of a passed-over column and of the
 // pivot column below the pivot are stored as exactly 0.0. Closeness to 1 is judged with
 // 2^-52.
 void PivotStep(double* m, size_t rows, size_t columns, size_t start, double zero, bool fuzzy);
 
-// Pivot steps 0, 1, ... while the step is below both counts: the row echelon form, for
-// matrices wider than kPanelColumns.
+// Pivot steps 0, 1, ... while the step is below both counts: the row echelon form. A
+// matrix wider than a panel takes the steps a panel of columns at a time.
 void Echelon(double* m, size_t rows, size_t columns, double zero, bool fuzzy);
 
 // From the last row upwards: the column of each row's first element within 2^-52 of 1 is

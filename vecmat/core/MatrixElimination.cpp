@@ -54,24 +54,16 @@ void Matrix::SimpleColmunTransFuzzy(size_t start, double tolerance) {
     detail::PivotStep(data, rows, columns, start, tolerance, true);
 }
 
-// The steps SimpleColmunTrans(0), SimpleColmunTrans(1), ... A wide matrix takes them
-// together, so that they can pass over a block of it while it is in cache.
+// The steps SimpleColmunTrans(0), SimpleColmunTrans(1), ..., which a wide matrix takes
+// together so that they can pass over a block of it while it is in cache.
 void Matrix::ToRowEchelonMatrix() {
     if (IsEmpty()) return;
-    if (columns > detail::kPanelColumns) {
-        detail::Echelon(data, rows, columns, kEpsilon, false);
-    } else {
-        for (size_t s = 0; s < std::min(rows, columns); ++s) SimpleColmunTrans(s);
-    }
+    detail::Echelon(data, rows, columns, kEpsilon, false);
 }
 
 void Matrix::ToRowEchelonMatrixFuzzy(double tolerance) {
     if (IsEmpty()) return;
-    if (columns > detail::kPanelColumns) {
-        detail::Echelon(data, rows, columns, tolerance, true);
-    } else {
-        for (size_t s = 0; s < std::min(rows, columns); ++s) SimpleColmunTransFuzzy(s, tolerance);
-    }
+    detail::Echelon(data, rows, columns, tolerance, true);
 }
 
 void Matrix::TransformationRowSimplest() {

@@ -154,15 +154,26 @@ struct BlockSums {
     }
 };
 
-// Calls F<C>::Avx2(args...) on a processor with AVX2, else F<C>::Generic(args...), with C
-// the column count for the common small counts, 0 else. Both builds of a pass run the
-// same body: the same sums, the AVX2 one in wider registers.
+// The two builds of a pass F<C>::Run: both run the same body, the same sums, the AVX2 one
+// in wider registers.
+template <size_t C, template <size_t> class F, class... Args>
+VECMAT_AVX2 void RunAvx2(Args&&... args) {
+    F<C>::Run(std::forward<Args>(args)...);
+}
+
+template <size_t C, template <size_t> class F, class... Args>
+void RunGeneric(Args&&... args) {
+    F<C>::Run(std::forward<Args>(args)...);
+}
+
+// Calls F<C>::Run(args...) in its AVX2 build on a processor with AVX2, else in its generic
+// build, with C the column count for the common small counts, 0 else.
 template <size_t C, template <size_t> class F, class... Args>
 void Run(Args&&... args) {
     if (cpu::UseAvx2())
-        F<C>::Avx2(std::forward<Args>(args)...);
+        RunAvx2<C, F>(std::forward<Args>(args)...);
     else
-        F<C>::Generic(std::forward<Args>(args)...);
+        RunGeneric<C, F>(std::forward<Args>(args)...);
 }
 
 template <template <size_t> class F, class... Args>
@@ -188,16 +199,8 @@ void Dispatch(size_t c, Args&&... args) {
 // an array is filled into one block-sized buffer, reused block after block.
 template <size_t C>
 struct DesignPass {
-    VECMAT_AVX2 static void Avx2(const Vector& x, const Vector* y, Design& design,
-                                 std::vector<double>& upper, std::vector<double>& b) {
-        Body(x, y, design, upper, b);
-    }
-    static void Generic(const Vector& x, const Vector* y, Design& design, std::vector<double>& upper,
-                        std::vector<double>& b) {
-        Body(x, y, design, upper, b);
-    }
-    VECMAT_ALWAYS_INLINE static void Body(const Vector& x, const Vector* y, Design& design,
-                                          std::vector<double>& upper, std::vector<double>& b) {
+    VECMAT_ALWAYS_INLINE static void Run(const Vector& x, const Vector* y, Design& design,
+                                         std::vector<double>& upper, std::vector<double>& b) {
         const size_t c = design.columns;
         std::unique_ptr<double[]> scratch;
         if (!design.data) scratch.reset(new double[std::min(kBlock, design.rows) * c]);
@@ -217,16 +220,8 @@ struct DesignPass {
 
 template <size_t C>
 struct ProjectPass {
-    VECMAT_AVX2 static void Avx2(const std::vector<double>& invT, const Design& design, const Vector& y,
-                                 std::vector<double>& r) {
-        Body(invT, design, y, r);
-    }
-    static void Generic(const std::vector<double>& invT, const Design& design, const Vector& y,
-                        std::vector<double>& r) {
-        Body(invT, design, y, r);
-    }
-    VECMAT_ALWAYS_INLINE static void Body(const std::vector<double>& invT, const Design& design,
-                                          const Vector& y, std::vector<double>& r) {
+    VECMAT_ALWAYS_INLINE static void Run(const std::vector<double>& invT, const Design& design,
+                                         const Vector& y, std::vector<double>& r) {
         const size_t c = design.columns;
         double ys[kBlock];
         for (size_t start = 0; start < design.rows; start += kBlock) {
