@@ -53,6 +53,10 @@ ChartLayout ComputeChartLayout(const ChartRect& client, const ChartTextSizes& te
 // Whether two text rectangles overlap or come closer than `gap` pixels.
 bool LabelsCollide(const ChartRect& a, const ChartRect& b, int gap);
 
+// A pixel from 64-bit integer arithmetic, clamped to the 32-bit range, so no sum of
+// pixels overflows.
+int ClampPixel(long long value);
+
 // Truncates toward zero to a pixel, clamping values beyond the 32-bit range to its ends.
 // Not-a-number has no pixel.
 std::optional<int> ToPixel(double value);
