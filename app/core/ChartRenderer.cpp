@@ -147,56 +147,21 @@ std::optional<int> ChartMapping::MapY(double y) const {
     return ToPixel(plot_.bottom - (y - minY_) * height / dy_);
 }
 
-namespace {
-
-// Records the tallest text and the widest of each kind.
-class TextMeasure {
-public:
-    explicit TextMeasure(IChartPainter& painter) : painter_(painter) {}
-    void Measure(const std::string& text, int& width) {
-        const ChartSize extent = painter_.GetTextExtent(text);
-        width = std::max(width, extent.width);
-        sizes.height = std::max(sizes.height, extent.height);
-    }
-    void Legend(const std::vector<LegendEntry>& legend) {
-        for (const LegendEntry& entry : legend) Measure(entry.text, sizes.legendWidth);
-    }
-    ChartTextSizes sizes;
-
-private:
-    IChartPainter& painter_;
-};
-
-}  // namespace
-
-ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
-                                 const std::vector<LegendEntry>& legend) {
-    TextMeasure m(painter);
-    for (const std::string& label : labels.x) m.Measure(label, m.sizes.xLabelWidth);
-    for (const std::string& label : labels.y) m.Measure(label, m.sizes.yLabelWidth);
-    m.Legend(legend);
-    return m.sizes;
-}
-
 ChartTextSizes MeasureChartTexts(IChartPainter& painter, const std::vector<AxisTick>& xTicks,
                                  const std::vector<AxisTick>& yTicks, const std::vector<LegendEntry>& legend) {
-    TextMeasure m(painter);
-    for (const AxisTick& tick : xTicks) m.Measure(tick.label, m.sizes.xLabelWidth);
-    for (const AxisTick& tick : yTicks) m.Measure(tick.label, m.sizes.yLabelWidth);
-    m.Legend(legend);
-    return m.sizes;
+    ChartTextSizes sizes;
+    auto measure = [&painter, &sizes](const std::string& text, int& width) {
+        const ChartSize extent = painter.GetTextExtent(text);
+        width = std::max(width, extent.width);
+        sizes.height = std::max(sizes.height, extent.height);
+    };
+    for (const AxisTick& tick : xTicks) measure(tick.label, sizes.xLabelWidth);
+    for (const AxisTick& tick : yTicks) measure(tick.label, sizes.yLabelWidth);
+    for (const LegendEntry& entry : legend) measure(entry.text, sizes.legendWidth);
+    return sizes;
 }
 
 namespace {
-
-AxisLabels TickLabels(const ChartData& data) {
-    AxisLabels labels;
-    for (int i = 0; i <= 10; ++i) {
-        labels.x[i] = TickLabel(data.minX, data.maxX, i);
-        labels.y[i] = TickLabel(data.minY, data.maxY, i);
-    }
-    return labels;
-}
 
 // x of pixel column i of a plot `width` pixels wide, as the curve samples it.
 double ColumnX(long long i, long long width, const ChartData& data) {
@@ -229,19 +194,29 @@ void ChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const 
         painter.DrawTextCentered(client, kEmptyText);
         return;
     }
-    const AxisLabels labels = TickLabels(data);
+    std::vector<AxisTick> xTicks;
+    std::vector<AxisTick> yTicks;
+    for (int i = 0; i <= 10; ++i) {
+        xTicks.push_back(AxisTick{0, TickLabel(data.minX, data.maxX, i)});
+        yTicks.push_back(AxisTick{0, TickLabel(data.minY, data.maxY, i)});
+    }
     std::vector<LegendEntry> legend = Legend(data);
-    ChartLayout layout = ComputeChartLayout(client, MeasureChartTexts(painter, labels, legend));
+    ChartLayout layout = ComputeChartLayout(client, MeasureChartTexts(painter, xTicks, yTicks, legend));
     if (!layout.hasPlot && legend.size() > 2) {
         // The curves' names do not fit beside a plot: the plot matters more.
         legend.resize(2);
-        layout = ComputeChartLayout(client, MeasureChartTexts(painter, labels, legend));
+        layout = ComputeChartLayout(client, MeasureChartTexts(painter, xTicks, yTicks, legend));
     }
     if (!layout.hasFrame) return;
     painter.SelectPen(kFramePenWidth, kFrameColor);
     painter.Rectangle(layout.frame);
     if (!layout.hasPlot) return;
-    DrawChartAxes(painter, layout, labels);
+    // Ticks are placed once the layout is known, one tickStep apart; their labels decided it.
+    for (std::size_t i = 0; i < xTicks.size(); ++i) {
+        xTicks[i].position = ClampPixel(static_cast<long long>(i) * layout.tickStepX + layout.plot.left);
+        yTicks[i].position = ClampPixel(layout.plot.bottom - static_cast<long long>(i) * layout.tickStepY);
+    }
+    DrawChartAxes(painter, layout, xTicks, yTicks);
 
     const ChartMapping mapping(layout.plot, data.minX, data.minY, data.maxX, data.maxY);
     painter.SelectPen(kPointPenWidth, m_clrTrain);
@@ -259,18 +234,6 @@ void ChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const 
         DrawCurve(painter, layout, mapping, data, data.coefficients);
     }
     DrawChartLegend(painter, layout, legend);
-}
-
-void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const AxisLabels& labels) {
-    std::vector<AxisTick> xTicks;
-    std::vector<AxisTick> yTicks;
-    for (int i = 0; i <= 10; ++i) {
-        xTicks.push_back(
-            AxisTick{ClampPixel(static_cast<long long>(i) * layout.tickStepX + layout.plot.left), labels.x[i]});
-        yTicks.push_back(
-            AxisTick{ClampPixel(layout.plot.bottom - static_cast<long long>(i) * layout.tickStepY), labels.y[i]});
-    }
-    DrawChartAxes(painter, layout, xTicks, yTicks);
 }
 
 void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std::vector<AxisTick>& xTicks,
