@@ -11,14 +11,13 @@
 
 namespace trendfit {
 
-namespace {
-
-// Integer pixel arithmetic is done in 64 bits and clamped back, so no sum overflows.
-int Clamp(long long value) {
+int ClampPixel(long long value) {
     if (value < INT_MIN) return INT_MIN;
     if (value > INT_MAX) return INT_MAX;
     return static_cast<int>(value);
 }
+
+namespace {
 
 int Pixel(double value) { return ToPixel(value).value_or(0); }
 
@@ -82,8 +81,8 @@ Insets ShareInsets(long long extent, long long full, long long needNear, long lo
 
 ChartLayout ComputeChartLayout(const ChartRect& client, const ChartTextSizes& text) {
     ChartLayout layout;
-    layout.frame = ChartRect{Clamp(client.left + 50LL), Clamp(client.top + 50LL),
-                             Clamp(client.right - 50LL), Clamp(client.bottom - 50LL)};
+    layout.frame = ChartRect{ClampPixel(client.left + 50LL), ClampPixel(client.top + 50LL),
+                             ClampPixel(client.right - 50LL), ClampPixel(client.bottom - 50LL)};
     const ChartRect& f = layout.frame;
     const long long frameWidth = static_cast<long long>(f.right) - f.left;
     const long long frameHeight = static_cast<long long>(f.bottom) - f.top;
@@ -114,17 +113,17 @@ ChartLayout ComputeChartLayout(const ChartRect& client, const ChartTextSizes& te
     const long long below = static_cast<long long>(std::floor(k)) + 2 + text.height + kGap;
     const Insets y = ShareInsets(frameHeight, kFullInsetY, text.height / 2 + kGap, below, below);
 
-    layout.plot = ChartRect{Clamp(f.left + x.nearSide), Clamp(f.top + y.nearSide),
-                            Clamp(f.right - x.farSide), Clamp(f.bottom - y.farSide)};
+    layout.plot = ChartRect{ClampPixel(f.left + x.nearSide), ClampPixel(f.top + y.nearSide),
+                            ClampPixel(f.right - x.farSide), ClampPixel(f.bottom - y.farSide)};
     const ChartRect& p = layout.plot;
     const long long plotHeight = static_cast<long long>(p.bottom) - p.top;
     const bool fullHeight = frameHeight >= 6 * kFullInsetY;
     layout.hasPlot = x.ok && y.ok && (fullHeight || plotHeight >= legendHeight);
-    layout.tickStepX = Clamp((static_cast<long long>(p.right) - p.left) / 10);
-    layout.tickStepY = Clamp(plotHeight / 10);
+    layout.tickStepX = ClampPixel((static_cast<long long>(p.right) - p.left) / 10);
+    layout.tickStepY = ClampPixel(plotHeight / 10);
     layout.tickLength = TickLength(layout.tickStepX);
-    layout.legendX = Clamp(p.right + gap);
-    layout.legendY = Clamp(p.top + (fullHeight ? kLegendDrop : std::min(kLegendDrop, plotHeight - legendHeight)));
+    layout.legendX = ClampPixel(p.right + gap);
+    layout.legendY = ClampPixel(p.top + (fullHeight ? kLegendDrop : std::min(kLegendDrop, plotHeight - legendHeight)));
     return layout;
 }
 
@@ -148,56 +147,21 @@ std::optional<int> ChartMapping::MapY(double y) const {
     return ToPixel(plot_.bottom - (y - minY_) * height / dy_);
 }
 
-namespace {
-
-// Records the tallest text and the widest of each kind.
-class TextMeasure {
-public:
-    explicit TextMeasure(IChartPainter& painter) : painter_(painter) {}
-    void Measure(const std::string& text, int& width) {
-        const ChartSize extent = painter_.GetTextExtent(text);
-        width = std::max(width, extent.width);
-        sizes.height = std::max(sizes.height, extent.height);
-    }
-    void Legend(const std::vector<LegendEntry>& legend) {
-        for (const LegendEntry& entry : legend) Measure(entry.text, sizes.legendWidth);
-    }
-    ChartTextSizes sizes;
-
-private:
-    IChartPainter& painter_;
-};
-
-}  // namespace
-
-ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
-                                 const std::vector<LegendEntry>& legend) {
-    TextMeasure m(painter);
-    for (const std::string& label : labels.x) m.Measure(label, m.sizes.xLabelWidth);
-    for (const std::string& label : labels.y) m.Measure(label, m.sizes.yLabelWidth);
-    m.Legend(legend);
-    return m.sizes;
-}
-
 ChartTextSizes MeasureChartTexts(IChartPainter& painter, const std::vector<AxisTick>& xTicks,
                                  const std::vector<AxisTick>& yTicks, const std::vector<LegendEntry>& legend) {
-    TextMeasure m(painter);
-    for (const AxisTick& tick : xTicks) m.Measure(tick.label, m.sizes.xLabelWidth);
-    for (const AxisTick& tick : yTicks) m.Measure(tick.label, m.sizes.yLabelWidth);
-    m.Legend(legend);
-    return m.sizes;
+    ChartTextSizes sizes;
+    auto measure = [&painter, &sizes](const std::string& text, int& width) {
+        const ChartSize extent = painter.GetTextExtent(text);
+        width = std::max(width, extent.width);
+        sizes.height = std::max(sizes.height, extent.height);
+    };
+    for (const AxisTick& tick : xTicks) measure(tick.label, sizes.xLabelWidth);
+    for (const AxisTick& tick : yTicks) measure(tick.label, sizes.yLabelWidth);
+    for (const LegendEntry& entry : legend) measure(entry.text, sizes.legendWidth);
+    return sizes;
 }
 
 namespace {
-
-AxisLabels TickLabels(const ChartData& data) {
-    AxisLabels labels;
-    for (int i = 0; i <= 10; ++i) {
-        labels.x[i] = TickLabel(data.minX, data.maxX, i);
-        labels.y[i] = TickLabel(data.minY, data.maxY, i);
-    }
-    return labels;
-}
 
 // x of pixel column i of a plot `width` pixels wide, as the curve samples it.
 double ColumnX(long long i, long long width, const ChartData& data) {
@@ -230,19 +194,29 @@ void ChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const 
         painter.DrawTextCentered(client, kEmptyText);
         return;
     }
-    const AxisLabels labels = TickLabels(data);
+    std::vector<AxisTick> xTicks;
+    std::vector<AxisTick> yTicks;
+    for (int i = 0; i <= 10; ++i) {
+        xTicks.push_back(AxisTick{0, TickLabel(data.minX, data.maxX, i)});
+        yTicks.push_back(AxisTick{0, TickLabel(data.minY, data.maxY, i)});
+    }
     std::vector<LegendEntry> legend = Legend(data);
-    ChartLayout layout = ComputeChartLayout(client, MeasureChartTexts(painter, labels, legend));
+    ChartLayout layout = ComputeChartLayout(client, MeasureChartTexts(painter, xTicks, yTicks, legend));
     if (!layout.hasPlot && legend.size() > 2) {
         // The curves' names do not fit beside a plot: the plot matters more.
         legend.resize(2);
-        layout = ComputeChartLayout(client, MeasureChartTexts(painter, labels, legend));
+        layout = ComputeChartLayout(client, MeasureChartTexts(painter, xTicks, yTicks, legend));
     }
     if (!layout.hasFrame) return;
     painter.SelectPen(kFramePenWidth, kFrameColor);
     painter.Rectangle(layout.frame);
     if (!layout.hasPlot) return;
-    DrawChartAxes(painter, layout, labels);
+    // Ticks are placed once the layout is known, one tickStep apart; their labels decided it.
+    for (std::size_t i = 0; i < xTicks.size(); ++i) {
+        xTicks[i].position = ClampPixel(static_cast<long long>(i) * layout.tickStepX + layout.plot.left);
+        yTicks[i].position = ClampPixel(layout.plot.bottom - static_cast<long long>(i) * layout.tickStepY);
+    }
+    DrawChartAxes(painter, layout, xTicks, yTicks);
 
     const ChartMapping mapping(layout.plot, data.minX, data.minY, data.maxX, data.maxY);
     painter.SelectPen(kPointPenWidth, m_clrTrain);
@@ -262,16 +236,6 @@ void ChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const 
     DrawChartLegend(painter, layout, legend);
 }
 
-void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const AxisLabels& labels) {
-    std::vector<AxisTick> xTicks;
-    std::vector<AxisTick> yTicks;
-    for (int i = 0; i <= 10; ++i) {
-        xTicks.push_back(AxisTick{Clamp(static_cast<long long>(i) * layout.tickStepX + layout.plot.left), labels.x[i]});
-        yTicks.push_back(AxisTick{Clamp(layout.plot.bottom - static_cast<long long>(i) * layout.tickStepY), labels.y[i]});
-    }
-    DrawChartAxes(painter, layout, xTicks, yTicks);
-}
-
 void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std::vector<AxisTick>& xTicks,
                    const std::vector<AxisTick>& yTicks) {
     const int l = layout.plot.left;
@@ -289,8 +253,8 @@ void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std:
     // y axis, overlaps an x label.
     auto label = [&painter, &xLabels](int x, int y, const std::string& text, ChartSize extent,
                                       std::optional<ChartRect>& last, bool yAxis) {
-        const ChartRect box{x, y, Clamp(static_cast<long long>(x) + extent.width),
-                            Clamp(static_cast<long long>(y) + extent.height)};
+        const ChartRect box{x, y, ClampPixel(static_cast<long long>(x) + extent.width),
+                            ClampPixel(static_cast<long long>(y) + extent.height)};
         if (last && LabelsCollide(box, *last, ChartRenderer::kLabelGap)) return;
         if (yAxis) {
             for (const ChartRect& other : xLabels) {
@@ -310,7 +274,8 @@ void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std:
         painter.MoveTo(xi, b);
         painter.LineTo(xi, yb);
         const ChartSize extent = painter.GetTextExtent(tick.label);
-        label(Clamp(static_cast<long long>(xi) - extent.width / 2), Clamp(yb + 2LL), tick.label, extent, lastX, false);
+        label(ClampPixel(static_cast<long long>(xi) - extent.width / 2), ClampPixel(yb + 2LL), tick.label, extent,
+              lastX, false);
     }
 
     const int xl = Pixel(l - k);
@@ -320,8 +285,8 @@ void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std:
         painter.MoveTo(l, yi);
         painter.LineTo(xl, yi);
         const ChartSize extent = painter.GetTextExtent(tick.label);
-        label(Clamp(static_cast<long long>(xl) - extent.width), Clamp(static_cast<long long>(yi) - extent.height / 2),
-              tick.label, extent, lastY, true);
+        label(ClampPixel(static_cast<long long>(xl) - extent.width),
+              ClampPixel(static_cast<long long>(yi) - extent.height / 2), tick.label, extent, lastY, true);
     }
 }
 
@@ -332,7 +297,8 @@ void ChartRenderer::DrawMarkers(IChartPainter& painter, const ChartMapping& mapp
         const std::optional<int> py = mapping.MapY(point.y);
         // A value that is not a number has no place on the chart.
         if (!px || !py) continue;
-        painter.Ellipse(ChartRect{Clamp(*px - 3LL), Clamp(*py - 3LL), Clamp(*px + 3LL), Clamp(*py + 3LL)});
+        painter.Ellipse(
+            ChartRect{ClampPixel(*px - 3LL), ClampPixel(*py - 3LL), ClampPixel(*px + 3LL), ClampPixel(*py + 3LL)});
     }
 }
 
@@ -349,7 +315,7 @@ void ChartRenderer::DrawCurve(IChartPainter& painter, const ChartLayout& layout,
             penDown = false;
             continue;
         }
-        const int px = Clamp(layout.plot.left + i);
+        const int px = ClampPixel(layout.plot.left + i);
         if (penDown) {
             painter.LineTo(px, *py);
         } else {
@@ -386,7 +352,7 @@ void ChartRenderer::DrawBand(IChartPainter& painter, const ChartLayout& layout, 
             fill();
             continue;
         }
-        const int px = Clamp(p.left + i);
+        const int px = ClampPixel(p.left + i);
         upper.push_back(ChartPoint{px, std::clamp(*top, p.top, p.bottom)});
         lower.push_back(ChartPoint{px, std::clamp(*bottom, p.top, p.bottom)});
     }
@@ -396,7 +362,7 @@ void ChartRenderer::DrawBand(IChartPainter& painter, const ChartLayout& layout, 
 void DrawChartLegend(IChartPainter& painter, const ChartLayout& layout, const std::vector<LegendEntry>& legend) {
     const long long ax = layout.legendX;
     const long long side = layout.swatchSize;
-    const int textX = Clamp(ax + side + kSwatchTextGap);
+    const int textX = ClampPixel(ax + side + kSwatchTextGap);
     const long long limit = static_cast<long long>(layout.frame.bottom) - kGap;
     // Where each row starts, and how many of them end above the limit.
     std::vector<long long> tops;
@@ -417,16 +383,17 @@ void DrawChartLegend(IChartPainter& painter, const ChartLayout& layout, const st
         const LegendEntry& entry = legend[i];
         const long long y = tops[i];
         if (fitting < legend.size() && i + 1 == fitting) {
-            painter.TextOut(textX, Clamp(y), kLegendMore);
+            painter.TextOut(textX, ClampPixel(y), kLegendMore);
         } else if (entry.lineWidth == 0) {
-            painter.FillRect(ChartRect{Clamp(ax), Clamp(y), Clamp(ax + side), Clamp(y + side)}, entry.color);
-            painter.TextOut(textX, Clamp(y), entry.text);
+            painter.FillRect(ChartRect{ClampPixel(ax), ClampPixel(y), ClampPixel(ax + side), ClampPixel(y + side)},
+                             entry.color);
+            painter.TextOut(textX, ClampPixel(y), entry.text);
         } else {
-            const int middle = Clamp(y + heights[i] / 2);
+            const int middle = ClampPixel(y + heights[i] / 2);
             painter.SelectPen(entry.lineWidth, entry.color);
-            painter.MoveTo(Clamp(ax), middle);
-            painter.LineTo(Clamp(ax + side), middle);
-            painter.TextOut(textX, Clamp(y), entry.text);
+            painter.MoveTo(ClampPixel(ax), middle);
+            painter.LineTo(ClampPixel(ax + side), middle);
+            painter.TextOut(textX, ClampPixel(y), entry.text);
         }
     }
 }

@@ -53,6 +53,10 @@ ChartLayout ComputeChartLayout(const ChartRect& client, const ChartTextSizes& te
 // Whether two text rectangles overlap or come closer than `gap` pixels.
 bool LabelsCollide(const ChartRect& a, const ChartRect& b, int gap);
 
+// A pixel from 64-bit integer arithmetic, clamped to the 32-bit range, so no sum of
+// pixels overflows.
+int ClampPixel(long long value);
+
 // Truncates toward zero to a pixel, clamping values beyond the 32-bit range to its ends.
 // Not-a-number has no pixel.
 std::optional<int> ToPixel(double value);
@@ -77,12 +81,6 @@ private:
     double dy_;
 };
 
-// The eleven tick labels of each axis, lowest value first.
-struct AxisLabels {
-    std::array<std::string, 11> x;
-    std::array<std::string, 11> y;
-};
-
 // One row of a legend: a filled square for a set of points, or a line in a curve's pen.
 struct LegendEntry {
     std::string text;
@@ -98,19 +96,14 @@ struct AxisTick {
 };
 
 // The sizes the layout needs: the tallest text, the widest label of each axis and the
-// widest legend text.
-ChartTextSizes MeasureChartTexts(IChartPainter& painter, const AxisLabels& labels,
-                                 const std::vector<LegendEntry>& legend);
-// The same for axes labelled by any number of ticks.
+// widest legend text. The ticks' positions play no part.
 ChartTextSizes MeasureChartTexts(IChartPainter& painter, const std::vector<AxisTick>& xTicks,
                                  const std::vector<AxisTick>& yTicks, const std::vector<LegendEntry>& legend);
 
-// The x axis along the plot's bottom and the y axis along its left side, each with eleven
-// ticks one tickStep apart and their labels. A label that would collide with the last one
-// drawn on its axis is skipped (its tick stays); the first label of an axis is always
-// drawn, except that y labels also give way to x labels they would overlap.
-void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const AxisLabels& labels);
-// The same with the ticks given, each axis's in the order they are drawn (and skipped).
+// The x axis along the plot's bottom and the y axis along its left side with their ticks
+// and labels, each axis's ticks in the order they are drawn. A label that would collide
+// with the last one drawn on its axis is skipped (its tick stays); the first label of an
+// axis is always drawn, except that y labels also give way to x labels they would overlap.
 void DrawChartAxes(IChartPainter& painter, const ChartLayout& layout, const std::vector<AxisTick>& xTicks,
                    const std::vector<AxisTick>& yTicks);
 

@@ -1,8 +1,9 @@
 #include "app/core/CurveBand.h"
 
-#include <exception>
+#include <optional>
+#include <string>
 
-#include "vecmat/MessageText.h"
+#include "app/core/CurveFit.h"
 
 const char* const kPenaltyBandNote =
     "Lasso与弹性网络曲线不绘制置信带：置信带由最小二乘的协方差算出，只适用于普通与岭回归曲线。";
@@ -19,14 +20,9 @@ CurveBand MakeCurveBand(const CurveResult& curve, const pct::Vector& x, const pc
     // A plain curve keeps the L2 weight typed into the dialog with its box clear: only a
     // ridge curve was fitted with it.
     const double lambda = curve.method == FitMethod::Ridge ? curve.lambdaL2 : 0.0;
-    try {
+    const std::optional<std::string> error = trendfit::LibraryFailure([&] {
         result.band = std::make_shared<const pct::Ko::ConfidenceBand>(x, y, curve.coefficients.size() - 1, lambda);
-    } catch (const std::exception& e) {
-        result.note = kBandFailedNote + pct::MessageToUtf8(e.what());
-    } catch (const std::exception* e) {
-        // The vector accessors throw by pointer; the catcher owns the object.
-        result.note = kBandFailedNote + (e != nullptr ? pct::MessageToUtf8(e->what()) : std::string());
-        delete e;
-    }
+    });
+    if (error) result.note = kBandFailedNote + *error;
     return result;
 }

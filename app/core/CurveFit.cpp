@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <exception>
+#include <utility>
 
 #include "vecmat/MessageText.h"
 #include "vecmat/regression/Trendfit.h"
@@ -75,18 +76,25 @@ CurveFitOutcome RunCurveFit(const CurveFitRequest& request, const std::function<
                             const ITaskProgress& progress) {
     CurveFitOutcome out;
     out.before = clock();
-    try {
-        FitAndScore(request, clock, progress, out);
-    } catch (const std::exception& e) {
+    if (std::optional<std::string> error = LibraryFailure([&] { FitAndScore(request, clock, progress, out); })) {
         out.failed = true;
-        out.error = pct::MessageToUtf8(e.what());
-    } catch (const std::exception* e) {
-        // The vector accessors throw by pointer; the catcher owns the object.
-        out.failed = true;
-        out.error = e != nullptr ? pct::MessageToUtf8(e->what()) : std::string();
-        delete e;
+        out.error = std::move(*error);
     }
     return out;
+}
+
+std::optional<std::string> LibraryFailure(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const std::exception& e) {
+        return pct::MessageToUtf8(e.what());
+    } catch (const std::exception* e) {
+        // The catcher owns the object.
+        std::string message = e != nullptr ? pct::MessageToUtf8(e->what()) : std::string();
+        delete e;
+        return message;
+    }
+    return std::nullopt;
 }
 
 }  // namespace trendfit

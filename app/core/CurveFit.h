@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <optional>
 #include <string>
 
 #include "app/core/CurveResult.h"
@@ -44,6 +45,11 @@ struct CurveFitOutcome {
     // not-a-number after StableFit.
     double conditionNumber = std::numeric_limits<double>::quiet_NaN();
 };
+
+// Runs `work` and answers the message of the library exception that stopped it, in UTF-8,
+// or nothing when it ended normally. The library throws by value, and its vector accessors
+// by pointer (the object then deleted here); a null pointer gives an empty message.
+std::optional<std::string> LibraryFailure(const std::function<void()>& work);
 
 // Runs the computation in steps: the fit the boxes choose (Fit, Ridge, Lasso or ElasticNet;
 // StableFit for plain and ridge fits when `stable`, with Ridge's weight), reading `clock`

@@ -1,7 +1,6 @@
 #include "app/core/SweepChart.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 
 #include "app/core/TextFormat.h"
@@ -17,7 +16,8 @@ namespace {
 
 constexpr int kMaxDegreeTicks = 16;
 
-int Clamp(long long value) { return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX)); }
+// Whether there is a swept range to draw: none before any sweep.
+bool HasRange(const SweepChartData& data) { return data.highDegree >= data.lowDegree && data.highDegree != 0; }
 
 bool Drawable(double error) { return std::isfinite(error) && error > 0.0; }
 
@@ -97,8 +97,8 @@ void DrawSeries(IChartPainter& painter, const std::vector<SeriesPixel>& pixels, 
     const long long r = SweepChartRenderer::kPointRadius;
     for (const SeriesPixel& p : pixels) {
         if (!p.pixel) continue;
-        painter.Ellipse(ChartRect{Clamp(p.pixel->x - r), Clamp(p.pixel->y - r), Clamp(p.pixel->x + r),
-                                  Clamp(p.pixel->y + r)});
+        painter.Ellipse(ChartRect{ClampPixel(p.pixel->x - r), ClampPixel(p.pixel->y - r), ClampPixel(p.pixel->x + r),
+                                  ClampPixel(p.pixel->y + r)});
     }
 }
 
@@ -106,14 +106,14 @@ void DrawSeries(IChartPainter& painter, const std::vector<SeriesPixel>& pixels, 
 void DrawBest(IChartPainter& painter, const ChartRect& plot, ChartPoint at, int degree) {
     const long long r = SweepChartRenderer::kBestRadius;
     painter.SelectPen(SweepChartRenderer::kBestPenWidth, SweepChartRenderer::kBestColor);
-    painter.Ellipse(ChartRect{Clamp(at.x - r), Clamp(at.y - r), Clamp(at.x + r), Clamp(at.y + r)});
+    painter.Ellipse(ChartRect{ClampPixel(at.x - r), ClampPixel(at.y - r), ClampPixel(at.x + r), ClampPixel(at.y + r)});
     const std::string text = Format("%d次", {degree});
     const ChartSize extent = painter.GetTextExtent(text);
     const long long right = std::max<long long>(plot.left, static_cast<long long>(plot.right) - extent.width);
     const long long bottom = std::max<long long>(plot.top, static_cast<long long>(plot.bottom) - extent.height);
     const long long x = std::clamp<long long>(at.x + r, plot.left, right);
     const long long y = std::clamp<long long>(at.y - r - extent.height, plot.top, bottom);
-    painter.TextOut(Clamp(x), Clamp(y), text);
+    painter.TextOut(ClampPixel(x), ClampPixel(y), text);
 }
 
 }  // namespace
@@ -144,7 +144,7 @@ std::optional<double> SweepLogError(double error, const ErrorDecades& decades) {
 
 ChartLayout SweepChartRenderer::Draw(IChartPainter& painter, const ChartRect& client, const SweepChartData& data) const {
     painter.SelectFont(ChartRenderer::kFontPointTenths, ChartRenderer::kFontFace);
-    if (data.highDegree < data.lowDegree || data.highDegree == 0) {
+    if (!HasRange(data)) {
         painter.DrawTextCentered(client, kEmptyText);
         return ChartLayout{};
     }
@@ -196,7 +196,7 @@ ChartLayout SweepChartRenderer::Draw(IChartPainter& painter, const ChartRect& cl
 }
 
 std::optional<int> SweepDegreeAt(const ChartLayout& layout, const SweepChartData& data, int x) {
-    if (!layout.hasPlot || data.highDegree < data.lowDegree || data.highDegree == 0) return std::nullopt;
+    if (!layout.hasPlot || !HasRange(data)) return std::nullopt;
     const ChartRect& p = layout.plot;
     if (x < p.left || x > p.right || p.right <= p.left) return std::nullopt;
     const double degree = MinX(data) + (static_cast<double>(x) - p.left) * (MaxX(data) - MinX(data)) /

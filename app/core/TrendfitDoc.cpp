@@ -104,8 +104,6 @@ struct FitJob {
 // The same for a sweep, with the clock's readings around it.
 struct SweepJob {
     trendfit::CurveFitRequest request;
-    int low = 0;
-    int high = 0;
     trendfit::DegreeSweep sweep;
     std::uint64_t before = 0;
     std::uint64_t after = 0;
@@ -389,12 +387,10 @@ bool CTrendfitDoc::ApplyDegreeSweep(const CDegreeSweepDlg& dlg) {
         ShowError(first.error);
         return false;
     }
-    job->low = low;
-    job->high = high;
     const std::function<std::uint64_t()> clock = Clock();
-    auto task = [job, clock](ITaskProgress& progress) {
+    auto task = [job, low, high, clock](ITaskProgress& progress) {
         job->before = clock();
-        job->sweep = trendfit::RunDegreeSweep(job->request, job->low, job->high, clock, progress);
+        job->sweep = trendfit::RunDegreeSweep(job->request, low, high, clock, progress);
         job->after = clock();
     };
     if (!RunTask(task, Format("正在进行阶数扫描(%d次至%d次)...", {low, high}))) {

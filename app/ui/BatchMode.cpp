@@ -345,7 +345,8 @@ int RunBatch(const QStringList& arguments, std::ostream& out, std::ostream& err)
             }
             if (status == 0 && !image.isEmpty()) {
                 const bool band = parser.isSet("band");
-                if (band && !doc.CurrentBand().note.empty()) err << "trendfit: " << doc.CurrentBand().note << '\n';
+                const std::string note = band ? doc.CurrentBand().note : std::string();
+                if (!note.empty()) err << "trendfit: " << note << '\n';
                 status = Write(WriteChartImage(doc.GetChartData(ChartOptions{band, false}), image, size), image, err);
             }
             if (status == 0 && !sweepImage.isEmpty()) {

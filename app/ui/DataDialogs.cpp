@@ -110,7 +110,8 @@ void FileDataDialog::OnChooseFile(const QString& path) {
     }
 }
 
-void WeightedFitDialog::AddWeightRows(QGridLayout* grid, int row) {
+void WeightedFitDialog::Finish(QGridLayout* grid, int row, const QString& okText,
+                               const trendfit::DialogControls& controls) {
     using M = CStartComputeDlg;
     for (int checkId : {M::IDC_LASSO, M::IDC_RIDGE}) {
         QCheckBox* check = AddCheck(checkId, checkId == M::IDC_LASSO ? "L1 lasso回归" : "L2 岭回归(Ridge)");
@@ -121,10 +122,11 @@ void WeightedFitDialog::AddWeightRows(QGridLayout* grid, int row) {
                 [weight](bool on) { weight->setEnabled(M::IsWeightFieldEnabled(on ? 1 : 0)); });
         ++row;
     }
-}
-
-void WeightedFitDialog::EnableWeightFields() {
-    using M = CStartComputeDlg;
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(CreateButtons(okText));
+    ShowControls(controls);
+    // A box left clear does not toggle, so each field takes its box's state here.
     for (int checkId : {M::IDC_LASSO, M::IDC_RIDGE}) {
         const bool on = static_cast<QCheckBox*>(Control(checkId))->isChecked();
         Control(M::WeightFieldFor(checkId))->setEnabled(M::IsWeightFieldEnabled(on ? 1 : 0));
@@ -145,12 +147,7 @@ StartComputeDialog::StartComputeDialog(CStartComputeDlg& model, QWidget* parent)
     auto* grid = new QGridLayout;
     grid->addWidget(Label("线性次数", this), 0, 0);
     grid->addWidget(AddEdit(CStartComputeDlg::IDC_DEGREE), 0, 1);
-    AddWeightRows(grid, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(CreateButtons("开始计算"));
-    ShowControls(model.ToControls());
-    EnableWeightFields();
+    Finish(grid, 1, "开始计算", model.ToControls());
 }
 
 DegreeSweepDialog::DegreeSweepDialog(CDegreeSweepDlg& model, QWidget* parent)
@@ -160,10 +157,5 @@ DegreeSweepDialog::DegreeSweepDialog(CDegreeSweepDlg& model, QWidget* parent)
     grid->addWidget(AddEdit(CDegreeSweepDlg::IDC_LOW_DEGREE), 0, 1);
     grid->addWidget(Label("最高阶数", this), 1, 0);
     grid->addWidget(AddEdit(CDegreeSweepDlg::IDC_HIGH_DEGREE), 1, 1);
-    AddWeightRows(grid, 2);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(CreateButtons("开始扫描"));
-    ShowControls(model.ToControls());
-    EnableWeightFields();
+    Finish(grid, 2, "开始扫描", model.ToControls());
 }

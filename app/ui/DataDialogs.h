@@ -1,6 +1,7 @@
 #pragma once
 
-// The three input dialogs over their models: simulated data, data import and start compute.
+// The input dialogs over their models: simulated data, data import, start compute and
+// degree sweep.
 // Each shows its model's members when it opens and writes them back on "OK".
 
 #include "app/ui/ExchangeDialog.h"
@@ -37,10 +38,10 @@ public:
     using ExchangeDialog::ExchangeDialog;
 
 protected:
-    // Puts the lasso row and the ridge row into `grid` from `row` on.
-    void AddWeightRows(QGridLayout* grid, int row);
-    // Enables each weight field as its check box stands; called once the controls show the model.
-    void EnableWeightFields();
+    // Completes the dialog from its own rows in `grid`: the lasso row and the ridge row from
+    // `row` on, the buttons (OK reading `okText`), the model's `controls` shown and each
+    // weight field enabled as its check box stands.
+    void Finish(QGridLayout* grid, int row, const QString& okText, const trendfit::DialogControls& controls);
     // A refused weight whose field is disabled sends the focus to its check box, the
     // control that opens the field again.
     QWidget* FocusTarget(int id) const override;

@@ -7,7 +7,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include <functional>
+#include <algorithm>
+#include <vector>
 
 #include "app/core/TrendfitDoc.h"
 #include "app/ui/QtChartPainter.h"
@@ -95,11 +96,11 @@ void CSweepView::SelectDegree(std::optional<int> degree) {
 void CSweepView::SelectBestDegree() { SelectDegree(ChartData().bestDegree); }
 
 void CSweepView::Refresh() {
-    const trendfit::SweepChartData data = ChartData();
-    bool storable = false;
-    for (const trendfit::SweepChartPoint& p : data.points) storable = storable || (m_selected && p.degree == *m_selected);
+    const std::vector<trendfit::SweepChartPoint> points = ChartData().points;
+    const bool storable = m_selected && std::any_of(points.begin(), points.end(),
+                                                    [this](const auto& p) { return p.degree == *m_selected; });
     m_store->setEnabled(storable);
-    m_choice->setText(m_selected && storable ? QString("所选阶数: %1次").arg(*m_selected) : QString());
+    m_choice->setText(storable ? QString("所选阶数: %1次").arg(*m_selected) : QString());
     m_chart->update();
 }
 
